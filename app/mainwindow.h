@@ -1,0 +1,142 @@
+#pragma once
+
+#include "simlink/layerblock.h"
+#include "views/cwidget.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+#include <QPair>
+
+class QAction;
+class QHBoxLayout;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QSplitter;
+class QTimer;
+class LayerScrollArea;
+class PaletteWidget;
+class ViewComposite;
+class ViewLayer;
+class ViewVirtLayer;
+
+// The tool's only top-level window: menus, the central area with either
+// "No simulation found." or the views, and the status line. Its timers poll
+// the simulation, build the views when it appears, refresh them while it
+// runs and tear them down when it ends.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    QSize sizeHint() const override;
+
+    // Shared state read by views, paint widgets and dialogs.
+    quint8 alphaMode = 255;     // alpha-mode byte of the last scan, 255 when none
+    unsigned int layerCount = 0; // number of layers found by the last scan
+    int transPhase = 0;          // which transparency tile shows, 0 or 1
+
+    // Settings members, loaded at start-up.
+    quint32 defaultGridColor = 0xFF3F3F3F;
+    int defaultGridMode = 0;
+    int alwaysOnTop = 0;
+    int multiDisplay = 0;
+    int transDrawMode = 0;
+    quint32 transDrawColor = 0xFF000000;
+    int hideManualWarning = 0;
+    int highlightPaletteColors = 0;
+    int highlightSelection = 1;
+    int minimalView = 0;
+
+    void SetStatusText(const QString &text);
+    QString StatusText() const;
+    // "Display" in multi-display mode, otherwise "Layer".
+    QString LayerWord() const;
+    // Grid colour and mode given to each new view.
+    QPair<quint32, int> DefaultGrid() const;
+
+    // n = -1 is the composite view.
+    void ShowLayerView(int n, bool show, bool adjust);
+    void ShowVirtView(int n, bool show, bool adjust);
+    void ShowPaletteView(int n, bool show, bool adjust);
+
+    void BuildViews();
+    void ClearViews();
+    void ApplyMinimalView();
+    void SetNoSimulationText(bool on);
+
+    const QList<LayerInfo> &Layers() const { return layers; }
+    const QList<ViewLayer *> &LayerViews() const { return layerViews; }
+    const QList<ViewVirtLayer *> &VirtViews() const { return virtViews; }
+    const QList<PaletteWidget *> &PaletteViews() const { return paletteViews; }
+    ViewComposite *CompositeView() const { return compositeView; }
+    QWidget *ViewContainer() const { return viewContainer; }
+    QByteArray Signature() const { return signature; }
+
+public Q_SLOTS:
+    void OnTimerLoad();
+
+private:
+    void BuildMenus();
+    void LoadSettings();
+    QByteArray BuildSignature() const;
+    void RequestRestoreSize();
+
+    // Frame.
+    QMenuBar *menuBar_ = nullptr;
+    QMenu *fileMenu = nullptr;
+    QMenu *viewMenu = nullptr;
+    QMenu *optionsMenu = nullptr;
+    QMenu *helpMenu = nullptr;
+    QMenu *visibleLayerMenu = nullptr;
+    QMenu *virtualLayerMenu = nullptr;
+    QMenu *palettesMenu = nullptr;
+    QList<QAction *> visibleLayerActions;
+    QList<QAction *> virtualLayerActions;
+    QList<QAction *> paletteActions;
+    QAction *compositeAction = nullptr;
+    QAction *alwaysOnTopAction = nullptr;
+    QAction *highlightColorsAction = nullptr;
+    QAction *multiDisplayAction = nullptr;
+    QAction *gridColorAction = nullptr;
+    QAction *transparencyAction = nullptr;
+    QAction *highlightSelectionAction = nullptr;
+    QAction *restoreSizeAction = nullptr;
+    QAction *manualAction = nullptr;
+    QAction *exitAction = nullptr;
+    QAction *aboutAction = nullptr;
+    QLabel *statusLabel = nullptr;
+
+    // Views of the current connection.
+    QList<LayerInfo> layers;
+    QList<ViewLayer *> layerViews;
+    QList<PaletteWidget *> paletteViews;
+    QList<ViewVirtLayer *> virtViews;
+    ViewComposite *compositeView = nullptr;
+    QMap<int, CWidget *> viewMap;
+    QByteArray signature;
+    QList<ViewState> savedStates;
+    LayerScrollArea *scrollArea = nullptr;
+    QWidget *viewContainer = nullptr;
+    QSplitter *splitter = nullptr;
+    QWidget *splitterPanel = nullptr;
+    QByteArray splitterState;
+    QLabel *noSimulationLabel = nullptr;
+    QHBoxLayout *centralLayout = nullptr;
+    QTimer *loadTimer = nullptr;
+    QTimer *redrawTimer = nullptr;
+    QTimer *transTimer = nullptr;
+};
+
+// The one main window, set right after it is constructed; null before.
+MainWindow *mainWindow();
+void setMainWindow(MainWindow *window);
+
+// Menu helpers: both take zero-terminated Latin-1 strings.
+QMenu *AddMenu(const char *title, QMenuBar *menuBar, QWidget *parent);
+QAction *AddAction(const char *text, const char *shortcut, QWidget *widget, QObject *parent);

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QIcon>
+#include <QPushButton>
+#include <QWidget>
+
+class CWidget;
+
+// Icon ids of the toolbar and strip pictures.
+enum IconId {
+    IconGrid = 0,
+    IconGridColor = 1,
+    IconHand = 2,
+    IconSelection = 3,
+    IconZoomPlus = 4,
+    IconZoomMinus = 5,
+    IconPalette = 6,
+    IconClose = 7,
+    IconSelSize = 8,
+    IconSelPos = 9,
+};
+
+// Button ids of the toolbar button table applied by CButton::SetButton.
+enum ButtonId {
+    ButtonGrid = 0,
+    ButtonGridColor = 1,
+    ButtonReset = 2,
+    ButtonHand = 3,
+    ButtonSelection = 4,
+    ButtonZoomIn = 5,
+    ButtonZoomOut = 6,
+    ButtonPalette = 7,
+    ButtonClose = 8,
+};
+
+// The picture of an icon id at the current display scale.
+QIcon GetScaledIcon(int iconId);
+
+// Square toolbar button of 32 x 32 pixels times the display scale; takes no focus.
+class CButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit CButton(QWidget *parent);
+    // Applies a row of the toolbar button table: icon or text, tooltip,
+    // checkable, disabled at start.
+    void SetButton(int buttonId);
+
+protected:
+    QIcon icon_;
+    QWidget *parent_ = nullptr;
+};
+
+// The close button of a view or palette panel; calls the panel's CloseView.
+class CloseButton : public CButton
+{
+    Q_OBJECT
+
+public:
+    CloseButton(CWidget *panel, const QString &toolTip);
+
+public Q_SLOTS:
+    void OnBtnCloseClicked();
+
+private:
+    CWidget *panel_ = nullptr;
+};
+
+// A flat picture used as a label.
+class IconWidget : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    IconWidget(QWidget *parent, const QIcon &icon);
+    ~IconWidget() override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QIcon icon_;
+};
+
+// A colour swatch (alpha ignored when painted).
+class ColorField : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ColorField(QWidget *parent, quint32 color);
+    ~ColorField() override;
+    void SetColor(quint32 color);
+    quint32 Color() const { return color_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    quint32 color_ = 0;
+};

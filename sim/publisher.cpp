@@ -1,0 +1,263 @@
+#include "sim/publisher.h"
+
+#include "simlink/platform_native.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sim {
+
+PublishedBlock::PublishedBlock(uchar *data, qint64 size, int shmId, const QString &keyFile)
+    : m_data(data), m_size(size), m_shmId(shmId), m_keyFile(keyFile)
+{
+}
+
+void PublishedBlock::setUInt8(qint64 offset, quint8 value)
+{
+    if (offset >= 0 && offset < m_size)
+        m_data[offset] = value;
+}
+
+void PublishedBlock::setUInt32(qint64 offset, quint32 value)
+{
+    if (offset < 0 || offset > m_size - 4)
+        return;
+    const quint32 le = qToLittleEndian(value);
+    std::memcpy(m_data + offset, &le, 4);
+}
+
+quint32 PublishedBlock::uint32At(qint64 offset) const
+{
+    return view().readUInt32(offset);
+}
+
+void PublishedBlock::setPaletteEntry(int i, quint32 argb)
+{
+    if (i >= 0 && i < simlink::PaletteCapacity)
+        setUInt32(simlink::Offset::Palette + 4 * qint64(i), argb);
+}
+
+void PublishedBlock::setPixel32(int x, int y, quint32 argb)
+{
+    const qint64 row = simlink::xSize(view());
+    setUInt32(simlink::Offset::FrameBuffer + 4 * (row * y + x), argb);
+}
+
+void PublishedBlock::setPixel8(int x, int y, quint8 index)
+{
+    const qint64 row = simlink::xSize(view());
+    setUInt8(simlink::Offset::FrameBuffer + row * y + x, index);
+}
+
+void PublishedBlock::fill32(quint32 argb)
+{
+    for (qint64 off = simlink::Offset::FrameBuffer; off + 4 <= m_size; off += 4)
+        setUInt32(off, argb);
+}
+
+void PublishedBlock::fill8(quint8 index)
+{
+    if (m_size > simlink::Offset::FrameBuffer)
+        std::memset(pixels(), index, size_t(pixelBytes()));
+}
+
+qint64 layerBlockSize(const LayerSpec &spec)
+{
+    const bool indexed = simlink::isIndexedCount(spec.numColors);
+    const qint64 vx = spec.vxSize < 0 ? spec.xSize : spec.vxSize;
+    const qint64 vy = spec.vySize < 0 ? spec.ySize : spec.vySize;
+    const qint64 visible = qint64(indexed ? 1 : 4) * qMax(0, spec.xSize) * qMax(0, spec.ySize);
+    const bool virtualScreen = vx != spec.xSize || vy != spec.ySize;
+    const qint64 virt = virtualScreen ? 4 * qMax<qint64>(0, vx) * qMax<qint64>(0, vy) : 0;
+    return simlink::Offset::FrameBuffer + qMax(visible, virt);
+}
+
+Publisher::Publisher(const QString &runtimeDir)
+    : m_dir(runtimeDir.isEmpty() ? QString::fromStdString(native::runtimeDirectory()) : runtimeDir)
+{
+}
+
+Publisher::~Publisher()
+{
+    tearDown();
+}
+
+bool Publisher::ensureRuntimeDir()
+{
+    struct stat st;
+    if (lstat(QFile::encodeName(m_dir).constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    if (!QDir().mkpath(m_dir)) {
+        m_error = QStringLiteral("cannot create %1").arg(m_dir);
+        return false;
+    }
+    ::chmod(QFile::encodeName(m_dir).constData(), 0700);
+    return true;
+}
+
+namespace {
+
+bool makeKeyFile(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
+{
+    if (m_blocks.contains(name))
+        destroyBlock(name);
+    if (!ensureRuntimeDir())
+        return nullptr;
+    const QString keyFile = m_dir + QLatin1Char('/') + name;
+    const QByteArray path = QFile::encodeName(keyFile);
+
+    // ftok keeps only part of the inode, so another key file can map to the
+    // same key. A stale segment of our own that nobody holds is replaced; a
+    // key held by anything else gets a fresh key file (a new inode).
+    int id = -1;
+    for (int attempt = 0; attempt < 16 && id < 0; ++attempt) {
+        if (!makeKeyFile(path)) {
+            m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
+            return nullptr;
+        }
+        const key_t key = ftok(path.constData(), 'Q');
+        if (key == key_t(-1)) {
+            m_error = QStringLiteral("ftok failed for %1").arg(keyFile);
+            return nullptr;
+        }
+        id = shmget(key, size_t(size), IPC_CREAT | IPC_EXCL | 0600);
+        if (id >= 0)
+            break;
+        if (errno != EEXIST) {
+            m_error = QStringLiteral("shmget failed for %1: %2").arg(keyFile, QString::fromLocal8Bit(strerror(errno)));
+            return nullptr;
+        }
+        const int existing = shmget(key, 0, 0);
+        struct shmid_ds ds;
+        if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
+            && ds.shm_nattch == 0) {
+            shmctl(existing, IPC_RMID, nullptr);
+        } else {
+            ::unlink(path.constData());
+        }
+    }
+    if (id < 0) {
+        m_error = QStringLiteral("no free key for %1").arg(keyFile);
+        return nullptr;
+    }
+    void *addr = shmat(id, nullptr, 0);
+    if (addr == reinterpret_cast<void *>(-1)) {
+        m_error = QStringLiteral("shmat failed for %1").arg(keyFile);
+        shmctl(id, IPC_RMID, nullptr);
+        return nullptr;
+    }
+    std::memset(addr, 0, size_t(size));
+    PublishedBlock *block = new PublishedBlock(static_cast<uchar *>(addr), size, id, keyFile);
+    m_blocks.insert(name, block);
+    return block;
+}
+
+PublishedBlock *Publisher::createGlobal(quint8 alphaMode)
+{
+    PublishedBlock *block = createBlock(QLatin1String(simlink::GlobalBlockName), 4096);
+    if (block)
+        block->setUInt8(0, alphaMode);
+    return block;
+}
+
+PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec)
+{
+    const qint64 size = spec.blockSize >= 0 ? spec.blockSize : layerBlockSize(spec);
+    PublishedBlock *block = createBlock(simlink::layerBlockName(n), size);
+    if (!block)
+        return nullptr;
+    block->setInUse(1);
+    block->setXSize(spec.xSize);
+    block->setYSize(spec.ySize);
+    block->setVxSize(spec.vxSize < 0 ? spec.xSize : spec.vxSize);
+    block->setVySize(spec.vySize < 0 ? spec.ySize : spec.vySize);
+    block->setBitsPerPixel(spec.bitsPerPixel);
+    block->setNumColors(spec.numColors);
+    block->setXPos(spec.xPos);
+    block->setYPos(spec.yPos);
+    block->setLayerAlpha(255);
+    return block;
+}
+
+void Publisher::destroyBlock(const QString &name)
+{
+    PublishedBlock *block = m_blocks.take(name);
+    if (!block)
+        return;
+    shmdt(block->data());
+    // Marked for removal: a tool that is still attached keeps a valid mapping
+    // until it detaches, and nobody can attach the old segment any more.
+    shmctl(block->shmId(), IPC_RMID, nullptr);
+    ::unlink(QFile::encodeName(block->keyFile()).constData());
+    delete block;
+}
+
+bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
+{
+    const QString name = QString::fromLatin1(windowClass);
+    if (m_presence.contains(name))
+        return true;
+    if (!ensureRuntimeDir())
+        return false;
+    const QByteArray path = QFile::encodeName(m_dir + QLatin1Char('/') + name);
+    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        m_error = QStringLiteral("cannot open presence file %1").arg(QString::fromLocal8Bit(path));
+        return false;
+    }
+    // A tool's probe holds a shared lock for an instant only; a lock that
+    // stays belongs to another simulation.
+    QElapsedTimer timer;
+    timer.start();
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK || timer.elapsed() >= timeoutMs) {
+            ::close(fd);
+            m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    m_presence.insert(name, fd);
+    return true;
+}
+
+void Publisher::releasePresence(const char *windowClass)
+{
+    const QString name = QString::fromLatin1(windowClass);
+    if (m_presence.contains(name))
+        ::close(m_presence.take(name));
+}
+
+void Publisher::tearDown()
+{
+    for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
+        ::close(it.value());
+    m_presence.clear();
+    const QStringList names = m_blocks.keys();
+    for (const QString &name : names)
+        destroyBlock(name);
+}
+
+} // namespace sim

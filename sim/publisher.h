@@ -1,0 +1,142 @@
+#pragma once
+
+#include "simlink/layerblock.h"
+
+#include <QMap>
+#include <QString>
+#include <QtGlobal>
+
+// Plays a running simulation on a POSIX system: creates the global block and
+// layer blocks as System V segments named by key files in the runtime
+// directory, holds the presence lock of a simulation window, and tears all
+// of it down again. Used by the tests and by the demo simulation.
+namespace sim {
+
+// One published block, with typed access to every header field.
+class PublishedBlock
+{
+public:
+    PublishedBlock(uchar *data, qint64 size, int shmId, const QString &keyFile);
+
+    uchar *data() const { return m_data; }
+    qint64 size() const { return m_size; }
+    int shmId() const { return m_shmId; }
+    QString keyFile() const { return m_keyFile; }
+    BlockView view() const { return BlockView(m_data, m_size); }
+
+    void setUInt8(qint64 offset, quint8 value);
+    void setUInt32(qint64 offset, quint32 value);
+    void setInt32(qint64 offset, qint32 value) { setUInt32(offset, quint32(value)); }
+    quint32 uint32At(qint64 offset) const;
+
+    void setInUse(quint8 v) { setUInt8(simlink::Offset::InUse, v); }
+    void setXSize(qint32 v) { setInt32(simlink::Offset::XSize, v); }
+    void setYSize(qint32 v) { setInt32(simlink::Offset::YSize, v); }
+    void setVxSize(qint32 v) { setInt32(simlink::Offset::VxSize, v); }
+    void setVySize(qint32 v) { setInt32(simlink::Offset::VySize, v); }
+    void setBitsPerPixel(qint32 v) { setInt32(simlink::Offset::BitsPerPixel, v); }
+    void setNumColors(qint32 v) { setInt32(simlink::Offset::NumColors, v); }
+    void setContentCounter(qint32 v) { setInt32(simlink::Offset::ContentCounter, v); }
+    void setPaletteCounter(qint32 v) { setInt32(simlink::Offset::PaletteCounter, v); }
+    void setXOrg(qint32 v) { setInt32(simlink::Offset::XOrg, v); }
+    void setYOrg(qint32 v) { setInt32(simlink::Offset::YOrg, v); }
+    void setLayerAlpha(quint8 v) { setUInt8(simlink::Offset::LayerAlpha, v); }
+    void setXPos(qint32 v) { setInt32(simlink::Offset::XPos, v); }
+    void setYPos(qint32 v) { setInt32(simlink::Offset::YPos, v); }
+    void setBkColor(quint32 v) { setUInt32(simlink::Offset::BkColor, v); }
+    void setCompositeSize(int width, int height)
+    {
+        setUInt32(simlink::Offset::CompositeSize, (quint32(height & 0xFFFF) << 16) | quint32(width & 0xFFFF));
+    }
+    void setKeyColorMin(quint32 v) { setUInt32(simlink::Offset::KeyColorMin, v); }
+    void setKeyColorMax(quint32 v) { setUInt32(simlink::Offset::KeyColorMax, v); }
+    void setTransMode(qint32 v) { setInt32(simlink::Offset::TransMode, v); }
+    void setPaletteEntry(int i, quint32 argb);
+    void bumpContent() { setContentCounter(qint32(uint32At(simlink::Offset::ContentCounter) + 1)); }
+    void bumpPalette() { setPaletteCounter(qint32(uint32At(simlink::Offset::PaletteCounter) + 1)); }
+
+    // Input fields the tool writes.
+    quint32 keyEvent() const { return uint32At(simlink::Offset::KeyEvent); }
+    qint32 pointerX() const { return qint32(uint32At(simlink::Offset::PointerX)); }
+    qint32 pointerY() const { return qint32(uint32At(simlink::Offset::PointerY)); }
+    qint32 pointerPressed() const { return qint32(uint32At(simlink::Offset::PointerPressed)); }
+
+    // Frame buffer: byte offset from the start of the pixel area; writes that
+    // would leave the block are dropped.
+    uchar *pixels() const { return m_data + simlink::Offset::FrameBuffer; }
+    qint64 pixelBytes() const { return m_size - simlink::Offset::FrameBuffer; }
+    // Pixel (x, y) with rows of xSize pixels (as the block's header says).
+    void setPixel32(int x, int y, quint32 argb);
+    void setPixel8(int x, int y, quint8 index);
+    void fill32(quint32 argb);
+    void fill8(quint8 index);
+
+private:
+    uchar *m_data;
+    qint64 m_size;
+    int m_shmId;
+    QString m_keyFile;
+};
+
+// The description of a layer to publish.
+struct LayerSpec
+{
+    int xSize = 0;
+    int ySize = 0;
+    int vxSize = -1; // -1: same as xSize
+    int vySize = -1; // -1: same as ySize
+    int bitsPerPixel = 32;
+    int numColors = 0; // 1..256 makes the layer indexed
+    int xPos = 0;
+    int yPos = 0;
+    // Block size in bytes; -1 sizes it for every pixel the layer publishes.
+    qint64 blockSize = -1;
+};
+
+// Bytes a block needs for the layer: the header and every pixel, 4 bytes a
+// pixel of the virtual screen also for an indexed layer.
+qint64 layerBlockSize(const LayerSpec &spec);
+
+class Publisher
+{
+public:
+    // An empty directory uses the one the tool looks in.
+    explicit Publisher(const QString &runtimeDir = QString());
+    ~Publisher();
+    Publisher(const Publisher &) = delete;
+    Publisher &operator=(const Publisher &) = delete;
+
+    QString runtimeDir() const { return m_dir; }
+    QString lastError() const { return m_error; }
+
+    // Creates the runtime directory with mode 0700 when it is missing.
+    bool ensureRuntimeDir();
+
+    // A raw segment under the block name; replaces a stale one.
+    PublishedBlock *createBlock(const QString &name, qint64 size);
+    PublishedBlock *createGlobal(quint8 alphaMode);
+    // Layer block n with its header filled in and inUse set.
+    PublishedBlock *createLayer(int n, const LayerSpec &spec);
+    PublishedBlock *block(const QString &name) const { return m_blocks.value(name); }
+    PublishedBlock *layer(int n) const { return block(simlink::layerBlockName(n)); }
+    PublishedBlock *global() const { return block(QLatin1String(simlink::GlobalBlockName)); }
+    // Detaches and removes the block and its key file.
+    void destroyBlock(const QString &name);
+
+    // Holds the presence lock of a window class ("GUI Simulation Mainframe"
+    // or "GUI Device"), retrying for up to timeoutMs; false when another
+    // simulation holds it.
+    bool holdPresence(const char *windowClass, int timeoutMs = 2000);
+    void releasePresence(const char *windowClass);
+
+    // Releases the presence locks and removes every block.
+    void tearDown();
+
+private:
+    QString m_dir;
+    QString m_error;
+    QMap<QString, PublishedBlock *> m_blocks;
+    QMap<QString, int> m_presence;
+};
+
+} // namespace sim

@@ -1,0 +1,34 @@
+#pragma once
+
+// The platform side of the simulation link, free of Qt so that each
+// platform's file can be compiled on its own (the Windows file is checked
+// with a cross compiler). One implementation per platform:
+// platform_win.cpp (window look-up, named mappings) and platform_posix.cpp
+// (runtime directory, key files, presence files).
+#include <string>
+
+namespace native {
+
+// Whether a top-level window of this class exists; on POSIX systems, whether
+// the presence file of that name in the runtime directory is locked.
+bool windowClassExists(const char *className);
+
+// Native key under which the block of this name is published; empty when the
+// block cannot be looked for (an untrusted runtime directory).
+std::string blockKey(const char *blockName);
+
+// Whether the block behind the native key belongs to this user and may be
+// attached. A block of another user counts as missing.
+bool blockOwnerTrusted(const std::string &key);
+
+// Caps Lock as the system reports it: 1 on, 0 off, -1 when the platform
+// cannot tell and the state has to be read from the key event.
+int capsLockState();
+
+#ifndef _WIN32
+// The runtime directory D in which a simulation and the tool meet:
+// NOXEL_RUNTIME_DIR, else $XDG_RUNTIME_DIR/noxel, else /tmp/noxel-<uid>.
+std::string runtimeDirectory();
+#endif
+
+} // namespace native

@@ -1,0 +1,121 @@
+// POSIX systems: a simulation and the tool meet in one per-user runtime
+// directory D. Key files in D name the System V segments (ftok with project
+// id 'Q'), and presence files named after the two window classes carry an
+// exclusive flock while the simulation's window exists.
+#include "simlink/platform_native.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <set>
+#include <sys/file.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace native {
+
+std::string runtimeDirectory()
+{
+    const char *explicitDir = std::getenv("NOXEL_RUNTIME_DIR");
+    if (explicitDir && *explicitDir)
+        return explicitDir;
+    const char *xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg && *xdg)
+        return std::string(xdg) + "/noxel";
+    return "/tmp/noxel-" + std::to_string(static_cast<unsigned long>(getuid()));
+}
+
+namespace {
+
+// Says why D is not trusted once per distinct reason, not on every poll.
+void reportOnce(const std::string &reason)
+{
+    static std::set<std::string> reported;
+    if (reported.insert(reason).second)
+        std::fprintf(stderr, "noXelView: %s\n", reason.c_str());
+}
+
+// D is trusted only as a real directory (not a symbolic link) of our own
+// real user that nobody else can write into. A missing D simply means that
+// no simulation runs and is not worth a message.
+bool trustedDirectory(std::string *dir)
+{
+    *dir = runtimeDirectory();
+    struct stat st;
+    if (lstat(dir->c_str(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode)) {
+        reportOnce("ignoring runtime directory " + *dir + ": it is a symbolic link");
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        reportOnce("ignoring runtime directory " + *dir + ": it is not a directory");
+        return false;
+    }
+    if (st.st_uid != getuid()) {
+        reportOnce("ignoring runtime directory " + *dir + ": it belongs to another user");
+        return false;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        reportOnce("ignoring runtime directory " + *dir + ": it is writable by group or others");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool windowClassExists(const char *className)
+{
+    std::string dir;
+    if (!trustedDirectory(&dir))
+        return false;
+    const std::string path = dir + "/" + className;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    bool exists = false;
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+        exists = (errno == EWOULDBLOCK);
+    else
+        flock(fd, LOCK_UN);
+    close(fd);
+    return exists;
+}
+
+std::string blockKey(const char *blockName)
+{
+    std::string dir;
+    if (!trustedDirectory(&dir))
+        return std::string();
+    return dir + "/" + blockName;
+}
+
+bool blockOwnerTrusted(const std::string &key)
+{
+    if (key.empty())
+        return false;
+    struct stat st;
+    if (lstat(key.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const key_t ipcKey = ftok(key.c_str(), 'Q');
+    if (ipcKey == key_t(-1))
+        return false;
+    const int id = shmget(ipcKey, 0, 0);
+    if (id < 0)
+        return false;
+    struct shmid_ds ds;
+    if (shmctl(id, IPC_STAT, &ds) != 0)
+        return false;
+    return ds.shm_perm.uid == getuid();
+}
+
+int capsLockState()
+{
+    return -1;
+}
+
+} // namespace native

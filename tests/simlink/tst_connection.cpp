@@ -1,0 +1,344 @@
+// Finding a simulation, scanning its layers and attaching their blocks,
+// against a publisher in a runtime directory of the test's own.
+#include "sim/publisher.h"
+#include "simlink/connection.h"
+#include "testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSharedMemory>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/shm.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace simlink;
+
+namespace {
+
+sim::LayerSpec layer(int w, int h, int numColors = 0, int bpp = 32)
+{
+    sim::LayerSpec s;
+    s.xSize = w;
+    s.ySize = h;
+    s.numColors = numColors;
+    s.bitsPerPixel = bpp;
+    return s;
+}
+
+int attachCount(const sim::PublishedBlock *block)
+{
+    struct shmid_ds ds;
+    if (shmctl(block->shmId(), IPC_STAT, &ds) != 0)
+        return -1;
+    return int(ds.shm_nattch);
+}
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnvironment env;
+    int dirCount = 0;
+
+    // Each test function gets a fresh, trusted runtime directory.
+    void freshDir() { env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount)); }
+
+private Q_SLOTS:
+    void init() { freshDir(); }
+
+    void noPresenceMeansNoSimulation()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.createGlobal(0));
+        QVERIFY(pub.createLayer(0, layer(10, 10)));
+        QVERIFY(!simulationRunning());
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        QVERIFY(list.isEmpty());
+    }
+
+    void eitherWindowClassCounts()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.holdPresence(DeviceWindowClass));
+        QVERIFY(simulationRunning());
+        pub.releasePresence(DeviceWindowClass);
+        QVERIFY(!simulationRunning());
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        QVERIFY(simulationRunning());
+        // The probe never keeps a lock: the simulation can take it again.
+        pub.releasePresence(MainframeWindowClass);
+        QVERIFY(pub.holdPresence(MainframeWindowClass, 0));
+    }
+
+    void secondSimulationIsRefused()
+    {
+        sim::Publisher first;
+        QVERIFY(first.holdPresence(MainframeWindowClass));
+        sim::Publisher second;
+        QVERIFY(!second.holdPresence(MainframeWindowClass, 100));
+        QVERIFY(second.lastError().contains(QStringLiteral("another simulation")));
+    }
+
+    void scanFindsLayersUpToTheFirstGap()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(0);
+        sim::LayerSpec l0 = layer(320, 240);
+        l0.xPos = -4;
+        l0.yPos = 7;
+        l0.vySize = 720;
+        pub.createLayer(0, l0);
+        pub.createLayer(1, layer(16, 8, 256, 8));
+        pub.createLayer(3, layer(5, 5));
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 0);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list[0].xSize, 320);
+        QCOMPARE(list[0].ySize, 240);
+        QCOMPARE(list[0].xPos, -4);
+        QCOMPARE(list[0].yPos, 7);
+        QCOMPARE(list[0].index, 0);
+        QCOMPARE(list[0].vxSize, 320);
+        QCOMPARE(list[0].vySize, 720);
+        QVERIFY(list[0].hasVirtualScreen());
+        QCOMPARE(list[1].index, 1);
+        QCOMPARE(list[1].bitsPerPixel, 8);
+        QVERIFY(!list[1].hasVirtualScreen());
+
+        // Nothing stays attached after a scan.
+        QCOMPARE(attachCount(pub.global()), 1);
+        QCOMPARE(attachCount(pub.layer(0)), 1);
+        QCOMPARE(attachCount(pub.layer(1)), 1);
+    }
+
+    void unusedFirstBlockFindsNothing()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(7);
+        pub.createLayer(0, layer(4, 4))->setInUse(0);
+        pub.createLayer(1, layer(4, 4));
+        pub.holdPresence(DeviceWindowClass);
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 7);
+        QVERIFY(list.isEmpty());
+    }
+
+    void atMostTwentyLayers()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        for (int n = 0; n < 25; ++n)
+            QVERIFY(pub.createLayer(n, layer(1, 1)));
+        pub.holdPresence(MainframeWindowClass);
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QCOMPARE(list.size(), 20);
+        QCOMPARE(list.last().index, 19);
+    }
+
+    void layerTenIsFoundUnderTwoDigits()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        for (int n = 0; n <= 10; ++n)
+            pub.createLayer(n, layer(n + 1, 1));
+        pub.holdPresence(MainframeWindowClass);
+        QVERIFY(QFile::exists(pub.runtimeDir() + QStringLiteral("/noXelLCDMap10")));
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QCOMPARE(list.size(), 11);
+        QCOMPARE(list[10].xSize, 11);
+    }
+
+    void noGlobalBlockFindsNothing()
+    {
+        sim::Publisher pub;
+        pub.createLayer(0, layer(4, 4));
+        pub.holdPresence(MainframeWindowClass);
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        QVERIFY(list.isEmpty());
+    }
+
+    void blockShorterThanHeaderIsMissing()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        pub.createLayer(0, layer(4, 4));
+        sim::LayerSpec shortOne = layer(4, 4);
+        shortOne.blockSize = 100;
+        QVERIFY(pub.createLayer(1, shortOne));
+        pub.createLayer(2, layer(4, 4));
+        pub.holdPresence(MainframeWindowClass);
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QCOMPARE(list.size(), 1);
+
+        QSharedMemory *handle = nullptr;
+        const BlockView v = attachLayer(handle, 1);
+        QVERIFY(handle);
+        QVERIFY(v.isNull());
+        QVERIFY(!handle->isAttached());
+        delete handle;
+    }
+
+    void attachedBlockCarriesItsSize()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        // The header claims far more pixels than the block holds.
+        sim::LayerSpec lying = layer(4, 4);
+        sim::PublishedBlock *b = pub.createLayer(0, lying);
+        b->setXSize(100000);
+        b->setYSize(100000);
+        pub.holdPresence(MainframeWindowClass);
+
+        QSharedMemory *handle = nullptr;
+        const BlockView v = attachLayer(handle, 0);
+        QVERIFY(!v.isNull());
+        QCOMPARE(v.size(), b->size());
+        QCOMPARE(xSize(v), 100000);
+        QVERIFY(v.frameBytes(0, 4 * 16) != nullptr);
+        QVERIFY(v.frameBytes(0, 4 * 17) == nullptr);
+        QVERIFY(v.frameBytes(4LL * 100000 * 99999, 4) == nullptr);
+
+        // Input written through the view lands in the simulation's block.
+        setPointer(v, 3, 4, 1);
+        QCOMPARE(b->pointerX(), 3);
+        QCOMPARE(b->pointerY(), 4);
+        QCOMPARE(b->pointerPressed(), 1);
+        WriteKey(v, 0x61, 1);
+        QCOMPARE(b->keyEvent(), 0x00010161u);
+
+        QCOMPARE(attachCount(b), 2);
+        detachLayer(handle);
+        QCOMPARE(attachCount(b), 1);
+        detachLayer(handle); // detaching twice is harmless
+        detachLayer(nullptr);
+        delete handle;
+    }
+
+    void missingBlockGivesNullViewAndAHandle()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        pub.holdPresence(MainframeWindowClass);
+        QSharedMemory *handle = nullptr;
+        QVERIFY(attachLayer(handle, 4).isNull());
+        QVERIFY(handle != nullptr);
+        delete handle;
+    }
+
+    void segmentOfAnotherUserIsMissing()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        sim::PublishedBlock *b = pub.createLayer(0, layer(4, 4));
+        pub.holdPresence(MainframeWindowClass);
+        struct shmid_ds ds;
+        QCOMPARE(shmctl(b->shmId(), IPC_STAT, &ds), 0);
+        ds.shm_perm.uid = getuid() + 4242;
+        if (shmctl(b->shmId(), IPC_SET, &ds) != 0)
+            QSKIP("cannot hand a segment to another user here");
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QVERIFY(list.isEmpty());
+        QSharedMemory *handle = nullptr;
+        QVERIFY(attachLayer(handle, 0).isNull());
+        delete handle;
+        ds.shm_perm.uid = getuid();
+        shmctl(b->shmId(), IPC_SET, &ds);
+    }
+
+    void killedSimulationIsSeenAsGone()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.ensureRuntimeDir());
+        const QByteArray path = QFile::encodeName(pub.runtimeDir() + QLatin1Char('/') + QLatin1String(MainframeWindowClass));
+        int ready[2];
+        QCOMPARE(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // Only async-signal-safe calls in the child: take the lock, report, wait.
+            const int fd = ::open(path.constData(), O_CREAT | O_RDWR, 0600);
+            if (fd < 0 || flock(fd, LOCK_EX) != 0)
+                _exit(1);
+            const char c = 'x';
+            if (::write(ready[1], &c, 1) != 1)
+                _exit(1);
+            for (;;)
+                pause();
+        }
+        QVERIFY(child > 0);
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        QVERIFY(simulationRunning());
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        QVERIFY(!simulationRunning());
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+
+    void untrustedRuntimeDirectoryIsIgnored()
+    {
+        sim::Publisher pub;
+        pub.createGlobal(1);
+        pub.createLayer(0, layer(4, 4));
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        QVERIFY(simulationRunning());
+        const QByteArray dir = QFile::encodeName(pub.runtimeDir());
+
+        QCOMPARE(::chmod(dir.constData(), 0770), 0);
+        QVERIFY(!simulationRunning());
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        QSharedMemory *handle = nullptr;
+        QVERIFY(attachLayer(handle, 0).isNull());
+        delete handle;
+        QCOMPARE(::chmod(dir.constData(), 0702), 0);
+        QVERIFY(!simulationRunning());
+        QCOMPARE(::chmod(dir.constData(), 0700), 0);
+        QVERIFY(simulationRunning());
+
+        // A symbolic link to the trusted directory is not trusted.
+        const QString link = env.root() + QStringLiteral("/link%1").arg(dirCount);
+        QVERIFY(QFile::link(pub.runtimeDir(), link));
+        env.useRuntimeDir(link);
+        QVERIFY(!simulationRunning());
+        QCOMPARE(int(scanLayers(list)), 255);
+    }
+
+    void missingRuntimeDirectoryIsNotCreated()
+    {
+        QVERIFY(!simulationRunning());
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QVERIFY(!QFileInfo::exists(env.runtimeDir()));
+    }
+
+    void capsLockFromTheKeyEvent()
+    {
+        QVERIFY(capsLockOn(QStringLiteral("A"), false));
+        QVERIFY(!capsLockOn(QStringLiteral("a"), false));
+        QVERIFY(capsLockOn(QStringLiteral("a"), true));
+        QVERIFY(!capsLockOn(QStringLiteral("A"), true));
+        QVERIFY(!capsLockOn(QStringLiteral("1"), false));
+        QVERIFY(!capsLockOn(QString(), false));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "simlink/layerblock.h"
+#include "views/viewwidget.h"
+
+#include <QVector>
+
+class MainWindow;
+class PaletteWidget;
+class QSharedMemory;
+class ViewVirtLayer;
+
+// One layer's visible window (one display in multi-display mode), on the
+// layer's own attached block.
+class ViewLayer : public ViewWidget
+{
+    Q_OBJECT
+
+public:
+    ViewLayer(MainWindow *parent, const LayerInfo &info);
+    ~ViewLayer() override;
+
+    void CloseView() override;
+    int GetId() override;
+    int GetIndex() override;
+    QString GetTitle() override;
+    BlockView GetRecord() override;
+    bool IsVisibleArea() override;
+    bool IsIndexed() override;
+    void OnPaletteChanged() override;
+    void UpdateLinkedView() override;
+    void HighlightIndex(int index) override;
+    void UpdateInfo() override;
+
+    void SetPaletteWidget(PaletteWidget *widget);
+    void SetPaletteButtonDisabled(bool disabled);
+    // The palette as ARGB colours with the alpha convention applied.
+    const QVector<quint32> &GetPalette();
+    const LayerInfo &Desc() const { return desc; }
+    ViewVirtLayer *VirtView() const { return virtView; }
+    void SetVirtView(ViewVirtLayer *view) { virtView = view; }
+
+public Q_SLOTS:
+    void OnBtnColorsClicked(bool);
+
+private:
+    LayerInfo desc;
+    QSharedMemory *sharedMemory = nullptr;
+    BlockView record;
+    PaletteWidget *paletteWidget = nullptr;
+    bool indexed = false;
+    bool visibleArea = false;
+    QVector<quint32> palette;
+    ViewVirtLayer *virtView = nullptr;
+};

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "simlink/blockview.h"
+#include "views/cwidget.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QSize>
+
+class CButton;
+class CScrollArea;
+class LayerInfoWidget;
+class PaintWidget;
+class QComboBox;
+class QHBoxLayout;
+class QKeyEvent;
+class QVBoxLayout;
+class SelectionWidget;
+
+// Abstract framed view: information strip and zoom controls on top, the
+// scroll area with the paint widget beside a column of tool buttons, and
+// the selection strip below. Holds the per-view display settings the paint
+// widget draws with and the per-tick refresh by the layer's counters.
+class ViewWidget : public CWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ViewWidget(QWidget *parent);
+    ~ViewWidget() override;
+
+    // The ten zoom levels of the combo box, index 0 first.
+    static constexpr int ZoomLevelCount = 10;
+    static int ZoomFactor(int index);
+
+    // CWidget
+    void SaveState(ViewState *state) override;
+    void RestoreState(const ViewState *state) override;
+
+    virtual int GetIndex() = 0;
+    virtual QString GetTitle() = 0;
+    // The layer block this view shows (null view when not attached).
+    virtual BlockView GetRecord() = 0;
+    virtual bool IsVisibleArea() = 0;
+    virtual bool IsIndexed() = 0;
+    virtual void OnPaletteChanged() = 0;
+    virtual void UpdateLinkedView() = 0;
+    virtual void HighlightIndex(int index) = 0;
+    virtual void UpdateInfo() = 0;
+
+    QSize sizeHint() const override;
+
+    // True when the view repainted: a counter changed or a repaint was forced.
+    bool Refresh();
+    int GetZoom() const;
+    void SetZoom(int factor);
+    void ResizeImage(int w, int h, bool scaled);
+    QSize GetScrollPos() const;
+    void ScrollLater(int x, int y);
+    QSize GetVisibleSize() const;
+    void SetSelection(int x, int y, int w, int h);
+    void SetSelectionRect(int l, int t, int r, int b);
+    void GetSelectionRect(ViewState *state) const;
+    void RepaintImage();
+    void SetMinimal(bool on);
+
+    // Display settings read by the paint widget.
+    int imageWidth = 0;
+    int imageHeight = 0;
+    bool gridOn = false;
+    bool handOn = false;
+    quint32 gridColor = 0;
+    int gridMode = 0;
+    int zoom = 1;
+    bool forceRefresh = false;
+    bool selectionOn = false;
+
+    PaintWidget *GetPaintWidget() const { return paintWidget; }
+    CScrollArea *GetScrollArea() const { return scrollArea; }
+    QComboBox *GetZoomCombo() const { return zoomCombo; }
+    SelectionWidget *GetSelectionWidget() const { return selectionWidget; }
+
+protected Q_SLOTS:
+    void OnCmbIndexChanged(int index);
+    void OnBtnZoomInClicked(bool);
+    void OnBtnZoomOutClicked(bool);
+    void OnBtnResetClicked(bool);
+    void OnBtnGridToggled(bool on);
+    void OnBtnGridColorClicked(bool);
+    void OnBtnHandToggled(bool on);
+    void OnBtnSelectionToggled(bool on);
+    void OnTimerResize();
+    void OnTimerSetScrollPos();
+
+protected:
+    void BuildToolbar();
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+    int contentCount = 0;
+    int paletteCount = 0;
+    int pendingScrollX = 0;
+    int pendingScrollY = 0;
+    QVBoxLayout *mainLayout = nullptr;
+    QHBoxLayout *topRow = nullptr;
+    QVBoxLayout *toolColumn = nullptr;
+    QHBoxLayout *middleRow = nullptr;
+    QHBoxLayout *bottomRow = nullptr;
+    CScrollArea *scrollArea = nullptr;
+    PaintWidget *paintWidget = nullptr;
+    LayerInfoWidget *infoWidget = nullptr;
+    CButton *gridButton = nullptr;
+    CButton *resetButton = nullptr;
+    CButton *gridColorButton = nullptr;
+    CButton *handButton = nullptr;
+    CButton *selectionButton = nullptr;
+    CButton *zoomInButton = nullptr;
+    CButton *zoomOutButton = nullptr;
+    CButton *paletteButton = nullptr;
+    QComboBox *zoomCombo = nullptr;
+    SelectionWidget *selectionWidget = nullptr;
+    QList<QWidget *> toolbarWidgets;
+};
