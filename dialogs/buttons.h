@@ -33,8 +33,13 @@ enum ButtonId {
     ButtonClose = 8,
 };
 
-// The picture of an icon id at the current display scale.
+// The picture of an icon id at the current display scale: the stored set of
+// the scale's percent (truncated), otherwise the 350 % set rescaled smoothly.
+// An id outside 0 ... 9 gives a null icon.
 QIcon GetScaledIcon(int iconId);
+// Resource path of an icon id in the set of a percent; empty when there is
+// no such set or id.
+QString ScaledIconFileName(int percent, int iconId);
 
 // Square toolbar button of 32 x 32 pixels times the display scale; takes no focus.
 class CButton : public QPushButton

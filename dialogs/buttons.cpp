@@ -1,0 +1,179 @@
+#include "dialogs/buttons.h"
+
+#include "dialogs/artwork.h"
+#include "dialogs/icontable.h"
+#include "dialogs/scale.h"
+#include "views/cwidget.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+// Largest size asked for, so that actualSize answers with the picture's own size.
+const QSize AnySize(65535, 65535);
+
+QString IconFileName(int scaleIndex, int iconId)
+{
+    const IconTable::PixelSize size = IconTable::SizeOf(iconId, scaleIndex);
+    return QStringLiteral(":/Resource/Scale_%1/%2_%3x%4.png")
+        .arg(IconTable::Percents[scaleIndex])
+        .arg(QLatin1String(IconTable::Names[iconId]))
+        .arg(size.width)
+        .arg(size.height);
+}
+
+struct ButtonRow
+{
+    int iconId; // -1: a text button
+    const char *text;
+    const char *toolTip;
+    bool checkable;
+    bool disabled;
+};
+
+// The toolbar button table, indexed by button id.
+const ButtonRow ButtonTable[] = {
+    {IconGrid, nullptr,
+     "<b>Grid</b><br>Toggles the pixel grid. Usable if zoom level is 300% or more.", true, true},
+    {IconGridColor, nullptr,
+     "<b>Grid Color</b><br>Edit the grid color and grid mode for this layer.", false, false},
+    {-1, "1:1", "Reset zoom", false, true},
+    {IconHand, nullptr,
+     "<b>Hand Tool</b><br>Drag to scroll when the layer has scrollbars.", true, false},
+    {IconSelection, nullptr,
+     "<b>Selection Tool</b><br>Measure or mark an area. Selected areas can be copied.", true, false},
+    {IconZoomPlus, nullptr, "Zoom in", false, false},
+    {IconZoomMinus, nullptr, "Zoom out", false, true},
+    {IconPalette, nullptr,
+     "<b>Toggle Palette</b><br>Shows or hides the palette of the layer.", true, false},
+    {IconClose, nullptr, "", false, false},
+};
+constexpr int ButtonCount = int(sizeof(ButtonTable) / sizeof(ButtonTable[0]));
+
+} // namespace
+
+QString ScaledIconFileName(int percent, int iconId)
+{
+    const int s = IconTable::ScaleIndexOf(percent);
+    if (s < 0 || iconId < 0 || iconId >= IconTable::IconCount)
+        return QString();
+    return IconFileName(s, iconId);
+}
+
+QIcon GetScaledIcon(int iconId)
+{
+    if (iconId < 0 || iconId >= IconTable::IconCount)
+        return QIcon();
+    EnsureArtworkResources();
+
+    const float scale = GetScale();
+    const int percent = int(scale * 100);
+    const int s = IconTable::ScaleIndexOf(percent);
+    if (s >= 0)
+        return QIcon(IconFileName(s, iconId));
+
+    // No set drawn for this scale: shrink or grow the largest set smoothly.
+    const QIcon largest(IconFileName(IconTable::ScaleCount - 1, iconId));
+    const QPixmap pixmap = largest.pixmap(largest.actualSize(AnySize));
+    if (pixmap.isNull())
+        return QIcon();
+    const QSize base = UnscaleSize(pixmap.size(), 3.5);
+    const QSize target = ScaleSize(base, scale);
+    if (target.isEmpty())
+        return QIcon();
+    return QIcon(pixmap.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
+}
+
+CButton::CButton(QWidget *parent)
+    : QPushButton(parent)
+    , parent_(parent)
+{
+    const int side = int(GetScale() * 32);
+    setFixedSize(side, side);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CButton::SetButton(int buttonId)
+{
+    if (buttonId < 0 || buttonId >= ButtonCount)
+        return;
+    const ButtonRow &row = ButtonTable[buttonId];
+    if (row.iconId < 0) {
+        if (row.text)
+            setText(QString::fromLatin1(row.text));
+    } else {
+        icon_ = GetScaledIcon(row.iconId);
+        setIcon(icon_);
+        setIconSize(icon_.actualSize(AnySize));
+    }
+    setToolTip(QString::fromLatin1(row.toolTip));
+    setCheckable(row.checkable);
+    setDisabled(row.disabled);
+}
+
+CloseButton::CloseButton(CWidget *panel, const QString &toolTip)
+    : CButton(panel)
+    , panel_(panel)
+{
+    SetButton(ButtonClose);
+    setToolTip(toolTip);
+    connect(this, &QPushButton::released, this, &CloseButton::OnBtnCloseClicked);
+}
+
+void CloseButton::OnBtnCloseClicked()
+{
+    if (panel_)
+        panel_->CloseView();
+}
+
+IconWidget::IconWidget(QWidget *parent, const QIcon &icon)
+    : QPushButton(parent)
+    , icon_(icon)
+{
+    setFixedSize(icon_.actualSize(AnySize, QIcon::Normal, QIcon::Off));
+}
+
+IconWidget::~IconWidget() = default;
+
+void IconWidget::paintEvent(QPaintEvent *)
+{
+    // Only the picture: no button frame, no focus or pressed state.
+    QPainter painter(this);
+    const QSize size = icon_.actualSize(AnySize, QIcon::Normal, QIcon::Off);
+    painter.drawPixmap(0, 0, icon_.pixmap(size, QIcon::Normal, QIcon::Off));
+}
+
+ColorField::ColorField(QWidget *parent, quint32 color)
+    : QWidget(parent)
+    , color_(color)
+{
+    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+}
+
+ColorField::~ColorField() = default;
+
+void ColorField::SetColor(quint32 color)
+{
+    color_ = color;
+    update();
+}
+
+QSize ColorField::sizeHint() const
+{
+    return ScaleSize(QSize(80, 20), GetScale());
+}
+
+void ColorField::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // QColor(QRgb) drops the alpha byte: the swatch always shows the colour opaque.
+    painter.fillRect(rect(), QColor(QRgb(color_)));
+    if (!isEnabled()) {
+        // A disabled swatch is washed out with the window colour, so it reads
+        // as greyed like the button beside it; its colour stays recognisable.
+        QColor wash = palette().color(QPalette::Disabled, QPalette::Window);
+        wash.setAlpha(170);
+        painter.fillRect(rect(), wash);
+    }
+}
