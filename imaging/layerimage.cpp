@@ -173,7 +173,13 @@ CImage readIndexed(const QVector<QRgb> &palette, const PixelRules &rules, const 
                 std::memcpy(copy.scanLine(y), geo.row(y).data, size_t(w));
             image = CImage(copy, l, t, r, b);
         }
-        image.setColorTable(palette.mid(0, 256));
+        // Padded to 256 entries: an index without a palette entry shows
+        // fully transparent wherever the image goes. Qt's painter does not
+        // bound indices by the table, so a short table would be read past
+        // its end when the image is drawn.
+        QVector<QRgb> table = palette.mid(0, 256);
+        table.resize(256, 0u);
+        image.setColorTable(table);
         if (rules.mode == PixelRules::ColorKey)
             image.clearColorRange(rules.keyLower, rules.keyUpper);
         return image;
@@ -212,6 +218,43 @@ qint64 pixelOffset(const LayerLayout &layout, qint64 x, qint64 y)
         break;
     }
     return offset;
+}
+
+LayerLayout visibleLayerLayout(BlockView block)
+{
+    LayerLayout l;
+    l.block = block;
+    l.indexed = simlink::isIndexedCount(simlink::NumColors(block));
+    l.bytesPerPixel = l.indexed ? 1 : 4;
+    l.rowPixels = simlink::xSize(block);
+    if (simlink::vxSize(block) != simlink::xSize(block) || simlink::vySize(block) != simlink::ySize(block)) {
+        l.originX = simlink::xOrg(block);
+        l.originY = simlink::yOrg(block);
+    }
+    l.negativeIsNone = true;
+    if (l.indexed) {
+        const qint32 depth = simlink::bitsPerPixel(block);
+        const bool supported = depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        l.format = supported ? QImage::Format_Indexed8 : QImage::Format_Invalid;
+        l.bytesPerLine = supported ? l.rowPixels : 0;
+    } else {
+        l.format = QImage::Format_ARGB32;
+        l.bytesPerLine = l.rowPixels * 4;
+    }
+    return l;
+}
+
+LayerLayout virtualLayerLayout(BlockView block)
+{
+    LayerLayout l;
+    l.block = block;
+    l.indexed = false;
+    l.bytesPerPixel = 4;
+    l.rowPixels = simlink::xSize(block);
+    l.negativeIsNone = false;
+    l.format = QImage::Format_ARGB32;
+    l.bytesPerLine = qint64(simlink::vxSize(block)) * 4;
+    return l;
 }
 
 QVector<QRgb> readPalette(BlockView block, quint8 alphaMode)

@@ -39,6 +39,15 @@ struct LayerLayout
     qint64 bytesPerLine = 0;
 };
 
+// The layouts of the two kinds of layer view, from the block's fields:
+// the visible window (one index byte or one ARGB32 word per pixel, the
+// simulation's current origin when the layer has a virtual screen, no
+// address for negative coordinates; Format_Invalid and stride 0 for an
+// indexed layer of a depth other than 1, 2, 4, 8) and the whole virtual
+// screen (always ARGB32, rows of vxSize * 4 bytes, no origin).
+LayerLayout visibleLayerLayout(BlockView block);
+LayerLayout virtualLayerLayout(BlockView block);
+
 // The main window's state that the pixel rules depend on.
 struct ImageRules
 {
@@ -55,7 +64,9 @@ qint64 pixelOffset(const LayerLayout &layout, qint64 x, qint64 y);
 QVector<QRgb> readPalette(BlockView block, quint8 alphaMode);
 
 // The layer's pixels in the inclusive rectangle with the alpha convention and
-// the layer's transparency mode applied. Pixels outside the block come back
+// the layer's transparency mode applied. An indexed image's colour table is
+// the palette padded with transparent entries to 256, so that an index
+// without a palette entry shows fully transparent. Pixels outside the block come back
 // fully transparent; the result always covers the rectangle unless it is
 // empty, has no address, the format is invalid or it would exceed
 // MaxImageBytes (null image).
