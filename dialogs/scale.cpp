@@ -15,7 +15,15 @@ float GetScale()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return 1.0f;
-    return float(screen->logicalDotsPerInchX() / 96.0);
+    const qreal dpi = screen->logicalDotsPerInchX();
+    // A screen that reports no resolution is taken as the 96 dpi baseline.
+    return dpi > 0 ? float(dpi / 96.0) : 1.0f;
+}
+
+void DisableAutomaticHighDpiScaling()
+{
+    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }
 
 void SetScale(float scale)
