@@ -27,6 +27,7 @@ public:
     void UpdateLinkedView() override;
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
+    LayerLayout Layout() override;
 
     const QList<ViewLayer *> &LayerViews() const { return *layerViews; }
 

@@ -31,6 +31,16 @@ public:
     void UpdateLinkedView() override;
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
+    LayerLayout Layout() override;
+
+    // Image format and line stride of a read: Format_Indexed8 (3) and
+    // imageWidth bytes for an indexed layer of 1, 2, 4 or 8 bits per pixel,
+    // Format_Invalid (0) and 0 for an indexed layer of any other depth,
+    // Format_ARGB32 (5) and imageWidth * 4 otherwise.
+    int GetImageFormat() const;
+    qint64 GetBytesPerLine() const;
+    PaletteWidget *GetPaletteWidget() const { return paletteWidget; }
+    CButton *GetPaletteButton() const { return paletteButton; }
 
     void SetPaletteWidget(PaletteWidget *widget);
     void SetPaletteButtonDisabled(bool disabled);

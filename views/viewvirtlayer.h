@@ -26,6 +26,7 @@ public:
     void UpdateLinkedView() override;
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
+    LayerLayout Layout() override;
 
     ViewLayer *LayerView() const { return layerView; }
 

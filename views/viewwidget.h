@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/layerimage.h"
 #include "simlink/blockview.h"
 #include "views/cwidget.h"
 
@@ -48,6 +49,17 @@ public:
     virtual void UpdateLinkedView() = 0;
     virtual void HighlightIndex(int index) = 0;
     virtual void UpdateInfo() = 0;
+    // How the view addresses its layer's pixels in its block; a null block
+    // when the image does not come from one frame buffer (the composite).
+    virtual LayerLayout Layout() = 0;
+
+    // Frame-buffer offset of image pixel p (with scaled set, p is a paint-
+    // widget point and is first divided by the zoom, rounding), or -1 when
+    // the pixel has no address.
+    qint64 GetPixelOffset(QPoint p, bool scaled);
+    // The pixel's bytes inside the block, or null when it has no address or
+    // does not lie wholly inside the block.
+    const uchar *GetPixelAddress(QPoint p, bool scaled);
 
     QSize sizeHint() const override;
 
@@ -100,6 +112,8 @@ protected:
 
     int contentCount = 0;
     int paletteCount = 0;
+    // False until the first refresh, which always repaints.
+    bool countersSeen = false;
     int pendingScrollX = 0;
     int pendingScrollY = 0;
     QVBoxLayout *mainLayout = nullptr;

@@ -1,0 +1,405 @@
+#include "paint/magnify.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRegion>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// About 256 KiB of band buffer: composed rows stay in the cache between
+// composing and copying them to the device.
+constexpr qint64 BandPixels = 64 * 1024;
+
+// Floor division for the grid and image arithmetic (positions may lie left of
+// the origin).
+inline qint64 floorDiv(qint64 a, qint64 b)
+{
+    qint64 q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+// The widget rectangle the image covers, clipped to clip; 64-bit so that a
+// huge image or scale cannot overflow.
+QRect imageArea(const MagnifyScene &s, const QRect &clip)
+{
+    if (s.image.isNull() || s.scale < 1 || clip.isEmpty())
+        return QRect();
+    const qint64 x0 = qMax<qint64>(s.imagePos.x(), clip.left());
+    const qint64 y0 = qMax<qint64>(s.imagePos.y(), clip.top());
+    const qint64 x1 = qMin<qint64>(qint64(s.imagePos.x()) + qint64(s.image.width()) * s.scale - 1, clip.right());
+    const qint64 y1 = qMin<qint64>(qint64(s.imagePos.y()) + qint64(s.image.height()) * s.scale - 1, clip.bottom());
+    if (x1 < x0 || y1 < y0)
+        return QRect();
+    return QRect(QPoint(int(x0), int(y0)), QPoint(int(x1), int(y1)));
+}
+
+bool gridShown(const MagnifyScene &s)
+{
+    return s.grid && s.zoom >= 3;
+}
+
+// The image in a format the row compositor reads directly.
+const QImage &readableImage(const MagnifyScene &s, MagnifyCache &cache)
+{
+    switch (s.image.format()) {
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGB32:
+        return s.image;
+    case QImage::Format_Indexed8: {
+        // Premultiplied table of 256 entries; indices without an entry
+        // show as transparent.
+        const QVector<QRgb> table = s.image.colorTable();
+        cache.lut.resize(256);
+        for (int i = 0; i < 256; ++i)
+            cache.lut[i] = i < table.size() ? qPremultiply(table[i]) : 0u;
+        return s.image;
+    }
+    default:
+        cache.converted = s.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return cache.converted;
+    }
+}
+
+// One row of the image as premultiplied pixels, for source columns
+// [first, last].
+struct SourceRow
+{
+    QImage::Format format;
+    const uchar *line;
+    const quint32 *lut;
+
+    quint32 at(int i) const
+    {
+        switch (format) {
+        case QImage::Format_Indexed8:
+            return lut[line[i]];
+        case QImage::Format_ARGB32:
+            return qPremultiply(reinterpret_cast<const quint32 *>(line)[i]);
+        case QImage::Format_RGB32:
+            return reinterpret_cast<const quint32 *>(line)[i] | 0xFF000000u;
+        default:
+            return reinterpret_cast<const quint32 *>(line)[i];
+        }
+    }
+};
+
+// Prepared background of one compose call: expanded tile rows for the
+// columns of the composed rectangle, one per class of identical tile rows.
+struct Backdrop
+{
+    MagnifyScene::Background kind = MagnifyScene::NoBackground;
+    quint32 solid = 0xFF000000u;
+    int tileWidth = 0;
+    int tileHeight = 0;
+    const int *rowClass = nullptr;
+    const quint32 *rows = nullptr; // tileHeight rows of width columns
+    int width = 0;
+
+    int classOf(int y) const { return kind == MagnifyScene::TiledBackground ? rowClass[y % tileHeight] : 0; }
+    void fill(quint32 *out, int y) const
+    {
+        if (kind == MagnifyScene::TiledBackground)
+            std::memcpy(out, rows + qint64(classOf(y)) * width, size_t(width) * 4);
+        else
+            std::fill(out, out + width, solid);
+    }
+};
+
+Backdrop prepareBackdrop(const MagnifyScene &s, const QRect &c, MagnifyCache &cache)
+{
+    Backdrop b;
+    b.kind = s.background;
+    b.width = c.width();
+    // Without a background the composed rectangle lies under an opaque
+    // image; black keeps a broken promise deterministic.
+    b.solid = b.kind == MagnifyScene::SolidBackground ? (s.solidColor | 0xFF000000u) : 0xFF000000u;
+    if (b.kind != MagnifyScene::TiledBackground)
+        return b;
+    QImage tile = s.tile;
+    if (tile.isNull()) {
+        b.kind = MagnifyScene::SolidBackground;
+        b.solid = 0xFF000000u;
+        return b;
+    }
+    if (tile.format() != QImage::Format_ARGB32_Premultiplied)
+        tile = tile.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int tw = tile.width();
+    const int th = tile.height();
+    if (cache.tileKey != s.tile.cacheKey() || cache.tileRowClass.size() != th) {
+        cache.tileRowClass.resize(th);
+        for (int r = 0; r < th; ++r) {
+            cache.tileRowClass[r] = r;
+            for (int q = 0; q < r; ++q) {
+                if (std::memcmp(tile.constScanLine(q), tile.constScanLine(r), size_t(tw) * 4) == 0) {
+                    cache.tileRowClass[r] = cache.tileRowClass[q];
+                    break;
+                }
+            }
+        }
+        cache.tileKey = s.tile.cacheKey();
+    }
+    cache.tileRows.resize(qsizetype(th) * b.width);
+    for (int r = 0; r < th; ++r) {
+        if (cache.tileRowClass[r] != r)
+            continue;
+        const quint32 *src = reinterpret_cast<const quint32 *>(tile.constScanLine(r));
+        quint32 *out = cache.tileRows.data() + qint64(r) * b.width;
+        int tx = c.left() % tw;
+        for (int i = 0; i < b.width; ++i) {
+            out[i] = src[tx] | 0xFF000000u;
+            if (++tx == tw)
+                tx = 0;
+        }
+    }
+    b.tileWidth = tw;
+    b.tileHeight = th;
+    b.rowClass = cache.tileRowClass.constData();
+    b.rows = cache.tileRows.constData();
+    return b;
+}
+
+// Draws source row pixels over out (columns [area.left, area.right] of the
+// widget; out[0] is widget column x0). Opaque pixels are stored, transparent
+// ones leave the background, the rest is blended once per run of equal
+// background pixels.
+void blendSourceRow(quint32 *out, int x0, const QRect &area, const MagnifyScene &s, const SourceRow &row)
+{
+    const int scale = s.scale;
+    const int dx = s.imagePos.x();
+    int x = area.left();
+    const int xEnd = area.right();
+    int i = int(floorDiv(qint64(x) - dx, scale));
+    while (x <= xEnd) {
+        const int runEnd = int(qMin<qint64>(qint64(dx) + qint64(i + 1) * scale - 1, xEnd));
+        const quint32 p = row.at(i);
+        quint32 *o = out + (x - x0);
+        quint32 *oEnd = out + (runEnd - x0) + 1;
+        if (p >= 0xFF000000u) {
+            std::fill(o, oEnd, p);
+        } else if (p != 0) {
+            quint32 lastBg = *o;
+            quint32 lastOut = sourceOver(p, lastBg);
+            for (; o != oEnd; ++o) {
+                if (*o != lastBg) {
+                    lastBg = *o;
+                    lastOut = sourceOver(p, lastBg);
+                }
+                *o = lastOut;
+            }
+        }
+        x = runEnd + 1;
+        ++i;
+    }
+}
+
+// Row classes of the grid: none (grid off or above the origin), a horizontal
+// line row, or a row crossed only by the vertical lines.
+enum GridRow { NoGridRow = 0, LineRow = 1, ColumnRow = 2 };
+
+GridRow gridRowOf(const MagnifyScene &s, bool gridOn, int y)
+{
+    if (!gridOn || y < s.origin.y())
+        return NoGridRow;
+    return ((y - s.origin.y()) % s.zoom == 0) ? LineRow : ColumnRow;
+}
+
+void applyGridRow(quint32 *out, int x0, int x1, const MagnifyScene &s, GridRow kind)
+{
+    if (kind == NoGridRow)
+        return;
+    const int start = qMax(x0, s.origin.x());
+    if (start > x1)
+        return;
+    const bool invert = s.gridMode == 1;
+    const quint32 colour = s.gridColor | 0xFF000000u;
+    if (kind == LineRow) {
+        quint32 *o = out + (start - x0);
+        quint32 *e = out + (x1 - x0) + 1;
+        if (invert) {
+            for (; o != e; ++o)
+                *o ^= 0x00FFFFFFu;
+        } else {
+            std::fill(o, e, colour);
+        }
+        return;
+    }
+    const int z = s.zoom;
+    const qint64 k = floorDiv(qint64(start) - s.origin.x() + z - 1, z);
+    for (qint64 x = qint64(s.origin.x()) + k * z; x <= x1; x += z) {
+        quint32 &o = out[x - x0];
+        o = invert ? (o ^ 0x00FFFFFFu) : colour;
+    }
+}
+
+QImage::Format deviceFormat(QPainter &painter)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image
+        && static_cast<QImage *>(device)->format() == QImage::Format_RGB32)
+        return QImage::Format_RGB32;
+    return QImage::Format_ARGB32_Premultiplied;
+}
+
+void ensureBand(MagnifyCache &cache, int width, int rows, QImage::Format format)
+{
+    if (cache.band.format() != format || cache.band.width() < width || cache.band.height() < rows)
+        cache.band = QImage(width, rows, format);
+}
+
+int bandRowsFor(int width, int height)
+{
+    return int(qBound<qint64>(1, BandPixels / qMax(1, width), qint64(height)));
+}
+
+// Composes rectangle c completely (background, image, grid) and copies it to
+// the device. With no background the image must cover c and be opaque.
+void composeRect(QPainter &painter, const QRect &c, const MagnifyScene &s, MagnifyCache &cache, bool gridOn)
+{
+    const QImage &img = readableImage(s, cache);
+    const Backdrop backdrop = prepareBackdrop(s, c, cache);
+    const QRect area = imageArea(s, c);
+    const int width = c.width();
+    const int bandRows = bandRowsFor(width, c.height());
+    ensureBand(cache, width, bandRows, deviceFormat(painter));
+
+    SourceRow row{img.format(), nullptr, cache.lut.constData()};
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+
+    struct Recent { qint64 key; const quint32 *line; };
+    for (int y0 = c.top(); y0 <= c.bottom(); y0 += bandRows) {
+        const int rows = qMin(bandRows, c.bottom() - y0 + 1);
+        Recent recent[4];
+        int recentCount = 0;
+        int recentNext = 0;
+        for (int r = 0; r < rows; ++r) {
+            const int y = y0 + r;
+            quint32 *out = reinterpret_cast<quint32 *>(cache.band.scanLine(r));
+            const bool inImage = y >= area.top() && y <= area.bottom() && !area.isEmpty();
+            const qint64 srcRow = inImage ? floorDiv(qint64(y) - s.imagePos.y(), s.scale) : -1;
+            const GridRow gridRow = gridRowOf(s, gridOn, y);
+            const qint64 key = ((srcRow + 1) << 20) | (qint64(backdrop.classOf(y)) << 2) | gridRow;
+            const quint32 *same = nullptr;
+            for (int q = 0; q < recentCount; ++q)
+                if (recent[q].key == key)
+                    same = recent[q].line;
+            if (same) {
+                std::memcpy(out, same, size_t(width) * 4);
+                continue;
+            }
+            backdrop.fill(out, y);
+            if (inImage) {
+                row.line = img.constScanLine(int(srcRow));
+                blendSourceRow(out, c.left(), area, s, row);
+            }
+            applyGridRow(out, c.left(), c.right(), s, gridRow);
+            recent[recentNext] = {key, out};
+            recentNext = (recentNext + 1) % 4;
+            recentCount = qMin(recentCount + 1, 4);
+        }
+        painter.drawImage(QPoint(c.left(), y0), cache.band, QRect(0, 0, width, rows));
+    }
+    painter.setCompositionMode(mode);
+}
+
+// Magnifies the image over rectangle a (inside the image) without a
+// background and draws it source-over onto what the device holds.
+void blendImageRect(QPainter &painter, const QRect &a, const MagnifyScene &s, MagnifyCache &cache)
+{
+    const QImage &img = readableImage(s, cache);
+    const int width = a.width();
+    const int bandRows = bandRowsFor(width, a.height());
+    ensureBand(cache, width, bandRows, QImage::Format_ARGB32_Premultiplied);
+    SourceRow row{img.format(), nullptr, cache.lut.constData()};
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (int y0 = a.top(); y0 <= a.bottom(); y0 += bandRows) {
+        const int rows = qMin(bandRows, a.bottom() - y0 + 1);
+        for (int r = 0; r < rows; ++r) {
+            const int y = y0 + r;
+            quint32 *out = reinterpret_cast<quint32 *>(cache.band.scanLine(r));
+            std::fill(out, out + width, 0u);
+            row.line = img.constScanLine(int(floorDiv(qint64(y) - s.imagePos.y(), s.scale)));
+            blendSourceRow(out, a.left(), a, s, row);
+        }
+        painter.drawImage(QPoint(a.left(), y0), cache.band, QRect(0, 0, width, rows));
+    }
+    painter.setCompositionMode(mode);
+}
+
+} // namespace
+
+void paintGridRect(QPainter &painter, const QRect &rect, const MagnifyScene &s)
+{
+    if (!gridShown(s) || rect.isEmpty())
+        return;
+    const int z = s.zoom;
+    const int ox = s.origin.x();
+    const int oy = s.origin.y();
+    const int left = qMax(rect.left(), ox);
+    const int top = qMax(rect.top(), oy);
+    if (left > rect.right() || top > rect.bottom())
+        return;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    const bool invert = s.gridMode == 1;
+    QColor colour;
+    if (invert) {
+        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        colour = Qt::black;
+    } else {
+        colour = QColor::fromRgb(s.gridColor | 0xFF000000u);
+    }
+    const qint64 firstRow = qint64(oy) + floorDiv(qint64(top) - oy + z - 1, z) * z;
+    const qint64 firstCol = qint64(ox) + floorDiv(qint64(left) - ox + z - 1, z) * z;
+    for (qint64 y = firstRow; y <= rect.bottom(); y += z)
+        painter.fillRect(QRect(left, int(y), rect.right() - left + 1, 1), colour);
+    for (qint64 x = firstCol; x <= rect.right(); x += z) {
+        if (!invert) {
+            painter.fillRect(QRect(int(x), top, 1, rect.bottom() - top + 1), colour);
+            continue;
+        }
+        // Pieces between the horizontal lines, so no crossing is inverted twice.
+        for (qint64 k = floorDiv(qint64(top) - oy, z); qint64(oy) + k * z <= rect.bottom(); ++k) {
+            const qint64 a = qMax<qint64>(qint64(oy) + k * z + 1, top);
+            const qint64 b = qMin<qint64>(qint64(oy) + (k + 1) * z - 1, rect.bottom());
+            if (a <= b)
+                painter.fillRect(QRect(int(x), int(a), 1, int(b - a + 1)), colour);
+        }
+    }
+    painter.setCompositionMode(mode);
+}
+
+void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene &s, MagnifyCache &cache)
+{
+    const QRect e = exposed & QRect(QPoint(0, 0), s.widgetSize);
+    if (e.isEmpty())
+        return;
+    const bool gridOn = gridShown(s);
+    const QRect area = imageArea(s, e);
+    if (s.background != MagnifyScene::NoBackground) {
+        composeRect(painter, e, s, cache, gridOn);
+        return;
+    }
+    // Without a background only an opaque image fixes its pixels; elsewhere
+    // the image blends with what lies beneath and the grid is drawn on top.
+    QRegion rest(e);
+    if (!area.isEmpty()) {
+        if (s.imageOpaque) {
+            composeRect(painter, area, s, cache, gridOn);
+            rest -= QRegion(area);
+        } else {
+            blendImageRect(painter, area, s, cache);
+        }
+    }
+    if (gridOn) {
+        for (const QRect &r : rest)
+            paintGridRect(painter, r, s);
+    }
+}

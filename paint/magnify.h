@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRgb>
+#include <QSize>
+#include <QVector>
+
+class QPainter;
+
+// What a paint widget shows, in widget pixels: a background that makes
+// transparent pixels visible, an image magnified by whole-number blocks,
+// and a one-pixel grid. paintMagnified() draws any exposed rectangle of it
+// and touches nothing outside that rectangle, so the cost of a paint follows
+// the exposed area and never the size of the widget.
+struct MagnifyScene
+{
+    enum Background { NoBackground, SolidBackground, TiledBackground };
+
+    // Size of the paint widget and the scroll origin (a multiple of the
+    // zoom); the grid starts at the origin and runs to origin + size.
+    QSize widgetSize;
+    QPoint origin;
+    int zoom = 1;
+
+    // The image; pixel (i, j) covers the widget pixels imagePos + (i, j) *
+    // scale ... + scale - 1. Null draws nothing. imageOpaque promises that no
+    // pixel has alpha below 255 (the composite).
+    QImage image;
+    QPoint imagePos;
+    int scale = 1;
+    bool imageOpaque = false;
+
+    Background background = NoBackground;
+    QRgb solidColor = 0xFF000000;   // SolidBackground, drawn opaque
+    QImage tile;                    // TiledBackground, anchored at widget (0, 0)
+
+    // Grid: drawn only from zoom 3 on; mode 0 in gridColor (opaque), mode 1
+    // by inverting every covered pixel exactly once.
+    bool grid = false;
+    int gridMode = 0;
+    QRgb gridColor = 0xFF000000;
+};
+
+// Buffers kept between paints so that a paint allocates nothing in the
+// common case.
+struct MagnifyCache
+{
+    QImage band;
+    QVector<quint32> tileRows;   // expanded background rows
+    QVector<int> tileRowClass;   // tile row -> first identical tile row
+    QVector<quint32> lut;        // premultiplied colour table of an indexed image
+    QImage converted;            // the image in a format the compositor reads
+    qint64 tileKey = -1;
+};
+
+// Draws the exposed rectangle (widget pixels) of the scene with the painter
+// (which paints in widget coordinates). The result is pixel for pixel what
+// painting the whole widget would give: background fill, the image drawn
+// source-over, then the grid.
+void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene &scene, MagnifyCache &cache);
+
+// The grid's pixels inside rect, drawn with the painter: horizontal lines on
+// rows origin.y + k * zoom from column origin.x on, vertical lines on columns
+// origin.x + k * zoom from row origin.y on; in mode 1 the vertical lines leave
+// out the rows of the horizontal lines.
+void paintGridRect(QPainter &painter, const QRect &rect, const MagnifyScene &scene);
+
+// Source-over of a premultiplied pixel onto a premultiplied pixel, with the
+// rounding of Qt's raster engine.
+inline quint32 byteMul(quint32 x, quint32 a)
+{
+    quint32 t = (x & 0xFF00FFu) * a;
+    t = (t + ((t >> 8) & 0xFF00FFu) + 0x800080u) >> 8;
+    t &= 0xFF00FFu;
+    x = ((x >> 8) & 0xFF00FFu) * a;
+    x = (x + ((x >> 8) & 0xFF00FFu) + 0x800080u);
+    x &= 0xFF00FF00u;
+    return x | t;
+}
+
+inline quint32 sourceOver(quint32 src, quint32 dst)
+{
+    if (src >= 0xFF000000u)
+        return src;
+    if (src == 0)
+        return dst;
+    return src + byteMul(dst, 255u - (src >> 24));
+}

@@ -1,0 +1,144 @@
+#include "paint/paintlayer.h"
+
+#include "views/viewlayer.h"
+#include "views/viewvirtlayer.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+PaintLayer::PaintLayer(ViewLayer *view)
+    : PaintLayer(view, view)
+{
+}
+
+PaintLayer::PaintLayer(ViewWidget *view, ViewLayer *layerView)
+    : PaintWidget(view)
+    , layerView(layerView)
+{
+}
+
+QVector<QRgb> PaintLayer::paletteFor(const LayerLayout &layout) const
+{
+    if (!layout.indexed || !layerView)
+        return QVector<QRgb>();
+    return layerView->GetPalette();
+}
+
+CImage PaintLayer::readImage(int left, int top, int right, int bottom)
+{
+    const LayerLayout layout = view->Layout();
+    if (layout.block.isNull())
+        return CImage();
+    return readLayerImage(layout, paletteFor(layout), CurrentRules(), left, top, right, bottom);
+}
+
+CImage PaintLayer::contentImage()
+{
+    const QRect r = contentRect(view->GetVisibleSize(), view->zoom, view->GetScrollPos(), layerWidth(), layerHeight());
+    if (r.isEmpty())
+        return CImage();
+    return readImage(r.left(), r.top(), r.right(), r.bottom());
+}
+
+CImage PaintLayer::selectionImage()
+{
+    const QRect sel = validSelection();
+    if (!sel.isValid())
+        return CImage();
+    return readImage(sel.left(), sel.top(), sel.right(), sel.bottom());
+}
+
+QRgb PaintLayer::pixelColor(int x, int y)
+{
+    const LayerLayout layout = view->Layout();
+    if (layout.block.isNull())
+        return 0;
+    return readPixelColor(layout, paletteFor(layout), CurrentRules(), x, y);
+}
+
+int PaintLayer::pixelIndex(int x, int y)
+{
+    return readPixelIndex(view->Layout(), x, y);
+}
+
+int PaintLayer::layerWidth()
+{
+    return view->imageWidth;
+}
+
+int PaintLayer::layerHeight()
+{
+    return view->imageHeight;
+}
+
+bool PaintLayer::isVirtual()
+{
+    return false;
+}
+
+void PaintLayer::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    MagnifyScene scene = baseScene();
+    setLayerBackground(scene);
+    const QRect exposed = event->rect() & rect();
+
+    // With a background every pixel is painted opaquely, so Qt need not fill
+    // the widget first. The attribute acts from the next paint on; a paint
+    // that loses it fills as Qt would have.
+    const bool opaque = scene.background != MagnifyScene::NoBackground;
+    if (opaque != testAttribute(Qt::WA_OpaquePaintEvent)) {
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        if (!opaque)
+            painter.fillRect(exposed, palette().brush(backgroundRole()));
+    }
+
+    // A view without a block (it vanished before the view was built) shows
+    // its background only.
+    if (view->GetRecord().isNull()) {
+        scene.grid = false;
+        paintMagnified(painter, exposed, scene, cache);
+        return;
+    }
+
+    const int z = scene.zoom;
+    const QSize visible = view->GetVisibleSize();
+    const QRect content = contentRect(visible, z, view->GetScrollPos(), layerWidth(), layerHeight());
+    const QSize target((visible.width() / z) * z, (visible.height() / z) * z);
+    if (!content.isEmpty() && !target.isEmpty()) {
+        const QSize scaled = content.size().scaled(target, Qt::KeepAspectRatioByExpanding);
+        if (scaled == QSize(content.width() * z, content.height() * z)) {
+            // Whole zoom blocks: read only the layer pixels under the
+            // exposed rectangle and magnify them while drawing.
+            const QRect part = exposedPixels(content, scene.origin, z, exposed);
+            if (!part.isEmpty()) {
+                CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
+                shadeSelection(image, true);
+                scene.image = image;
+                scene.imagePos = QPoint(scene.origin.x() + (part.left() - content.left()) * z,
+                                        scene.origin.y() + (part.top() - content.top()) * z);
+                scene.scale = z;
+            }
+        } else if (qint64(scaled.width()) * scaled.height() * 4 <= MaxImageBytes) {
+            // The layer grew past the view's image size: the visible part is
+            // stretched to the target as a whole.
+            CImage image = contentImage();
+            shadeSelection(image, true);
+            scene.image = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+            scene.imagePos = scene.origin;
+            scene.scale = 1;
+        }
+    }
+    paintMagnified(painter, exposed, scene, cache);
+}
+
+PaintVirt::PaintVirt(ViewVirtLayer *view)
+    : PaintLayer(view, view->LayerView())
+    , virtView(view)
+{
+}
+
+bool PaintVirt::isVirtual()
+{
+    return true;
+}

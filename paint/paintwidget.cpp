@@ -1,0 +1,110 @@
+#include "paint/paintwidget.h"
+
+#include "app/mainwindow.h"
+#include "dialogs/artwork.h"
+#include "views/viewwidget.h"
+
+int zoomedExtent(qint64 size, qint64 zoom)
+{
+    if (size <= 0 || zoom <= 0)
+        return 0;
+    // Both factors are 32-bit values, so the product fits in 64 bits.
+    return int(qMin<qint64>(size * zoom, QWIDGETSIZE_MAX));
+}
+
+QSize zoomedSize(qint64 width, qint64 height, qint64 zoom)
+{
+    return QSize(zoomedExtent(width, zoom), zoomedExtent(height, zoom));
+}
+
+PaintWidget::PaintWidget(ViewWidget *view)
+    : QWidget(view)
+    , view(view)
+{
+    setAttribute(Qt::WA_MouseTracking);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::ClickFocus);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+PaintWidget::~PaintWidget() = default;
+
+QSize PaintWidget::sizeHint() const
+{
+    return zoomedSize(view->imageWidth, view->imageHeight, view->zoom);
+}
+
+void PaintWidget::setSelectedRect(const QRect &rect)
+{
+    const QRect next = rect.isValid() ? rect : QRect();
+    if (next == selectedRect)
+        return;
+    selectedRect = next;
+    update();
+}
+
+ImageRules PaintWidget::CurrentRules()
+{
+    ImageRules rules;
+    if (MainWindow *w = mainWindow()) {
+        rules.alphaMode = w->alphaMode;
+        rules.layerCount = w->layerCount;
+    }
+    return rules;
+}
+
+MagnifyScene PaintWidget::baseScene() const
+{
+    MagnifyScene s;
+    s.widgetSize = size();
+    s.zoom = qMax(1, view->zoom);
+    const QSize scroll = view->GetScrollPos();
+    s.origin = QPoint(scroll.width(), scroll.height());
+    s.grid = view->gridOn;
+    s.gridMode = view->gridMode;
+    s.gridColor = view->gridColor;
+    return s;
+}
+
+void PaintWidget::setLayerBackground(MagnifyScene &scene)
+{
+    MainWindow *w = mainWindow();
+    const unsigned layers = w ? w->layerCount : 0;
+    if (layers > 1) {
+        if (w->transDrawMode == 2) {
+            scene.background = MagnifyScene::SolidBackground;
+            scene.solidColor = w->transDrawColor | 0xFF000000u;
+        } else {
+            scene.background = MagnifyScene::TiledBackground;
+            scene.tile = TransparencyTile(w->transPhase);
+        }
+    } else if (layers == 1) {
+        scene.background = MagnifyScene::SolidBackground;
+        scene.solidColor = 0xFF000000u;
+    }
+}
+
+void PaintWidget::shadeSelection(CImage &image, bool convert) const
+{
+    MainWindow *w = mainWindow();
+    const QRect sel = validSelection();
+    if (!w || !w->highlightSelection || !sel.isValid() || image.isNull())
+        return;
+    if (convert && image.colorCount() != 0)
+        image = image.toArgb32();
+    image.shadeOutside(sel.left(), sel.top(), sel.right(), sel.bottom());
+}
+
+QRect PaintWidget::exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed)
+{
+    if (pixels.isEmpty() || exposed.isEmpty() || zoom < 1)
+        return QRect();
+    const qint64 x0 = qMax<qint64>(at.x(), exposed.left());
+    const qint64 y0 = qMax<qint64>(at.y(), exposed.top());
+    const qint64 x1 = qMin<qint64>(qint64(at.x()) + qint64(pixels.width()) * zoom - 1, exposed.right());
+    const qint64 y1 = qMin<qint64>(qint64(at.y()) + qint64(pixels.height()) * zoom - 1, exposed.bottom());
+    if (x1 < x0 || y1 < y0)
+        return QRect();
+    return QRect(QPoint(pixels.left() + int((x0 - at.x()) / zoom), pixels.top() + int((y0 - at.y()) / zoom)),
+                 QPoint(pixels.left() + int((x1 - at.x()) / zoom), pixels.top() + int((y1 - at.y()) / zoom)));
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "imaging/cimage.h"
+#include "imaging/layerimage.h"
+#include "paint/magnify.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+class QAction;
+class SelectionRect;
+class ViewWidget;
+
+// A layer size times the zoom as a widget extent: computed in 64 bits and
+// clamped to 0 ... QWIDGETSIZE_MAX, so no absurd layer size can overflow.
+int zoomedExtent(qint64 size, qint64 zoom);
+QSize zoomedSize(qint64 width, qint64 height, qint64 zoom);
+
+// Draws its view's image magnified by the view's zoom over a background that
+// shows transparency, with an optional grid and a darkening outside the
+// selection. The image comes from the eight operations below; painting
+// touches only the exposed rectangle of each paint event.
+class PaintWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PaintWidget(ViewWidget *view);
+    ~PaintWidget() override;
+
+    // The zoomed image size of the view.
+    QSize sizeHint() const override;
+
+    virtual QRgb pixelColor(int x, int y) = 0;
+    virtual int pixelIndex(int x, int y) = 0;
+    virtual CImage selectionImage() = 0;
+    virtual int layerWidth() = 0;
+    virtual int layerHeight() = 0;
+    virtual bool isVirtual() = 0;
+    virtual CImage readImage(int left, int top, int right, int bottom) = 0;
+    virtual CImage contentImage() = 0;
+
+    ViewWidget *View() const { return view; }
+
+    // The rectangle (layer pixels, inclusive) of the current selection while
+    // it is valid, otherwise a null QRect. Painting and the view read the
+    // selection only through this.
+    QRect validSelection() const { return selectedRect; }
+    // Records the selection's rectangle whenever the selection changes (a null
+    // or empty QRect when it goes) and repaints.
+    void setSelectedRect(const QRect &rect);
+
+    // The main window's state the pixel rules depend on.
+    static ImageRules CurrentRules();
+
+protected:
+    // The parts every paint shares: widget size, scroll origin, zoom, grid.
+    MagnifyScene baseScene() const;
+    // The transparency background of layer views, by the number of layers
+    // and the transparency draw mode.
+    static void setLayerBackground(MagnifyScene &scene);
+    // The pixels of rectangle pixels (image coordinates) that, drawn from
+    // widget point at with zoom-sized blocks, cover part of exposed.
+    static QRect exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed);
+    // Darkens the image outside the valid selection when "HighlightSelection"
+    // is on; an indexed image is converted to 32 bits first when convert is set.
+    void shadeSelection(CImage &image, bool convert) const;
+
+    ViewWidget *view = nullptr;
+    quint8 pointerState = 0;
+    QPoint lastGlobalPos;
+    QList<QAction *> zoomActions;
+    QPoint contextPos;
+    SelectionRect *selection = nullptr;
+    QRect selectedRect;
+    MagnifyCache cache;
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class ColorItem;
+class PaletteWidget;
+
+// The grid of swatches: c = floor(sqrt(n)) columns, one swatch per entry.
+class ColorArea : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ColorArea(PaletteWidget *panel);
+
+    // Marks swatch index (taken as an unsigned 16-bit number; 0xFFFF clears
+    // the mark) while marking is enabled. An index that names no swatch
+    // changes nothing.
+    void Highlight(int index);
+    void SetHighlightEnabled(bool enabled) { highlightEnabled = enabled; }
+    bool HighlightEnabled() const { return highlightEnabled; }
+    quint16 Highlighted() const { return highlighted; }
+    QSize sizeHint() const override;
+
+    PaletteWidget *Panel() const { return panel; }
+    const QList<ColorItem *> &Items() const { return items; }
+    int ColumnCount() const { return columns; }
+
+private:
+    PaletteWidget *panel = nullptr;
+    QList<ColorItem *> items;
+    quint16 highlighted = 0xFFFF;
+    bool highlightEnabled = false;
+    int columns = 0;
+};
+
+// One swatch; its colour is looked up in the layer's palette on every use.
+class ColorItem : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ColorItem(ColorArea *area, int index);
+
+    quint32 GetColor() const;
+    int GetIndex() const { return index; }
+    bool IsHighlighted() const { return highlighted; }
+    void SetHighlighted(bool on);
+
+public Q_SLOTS:
+    void OnCopyColor();
+    void OnCopyIndex();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    ColorArea *area = nullptr;
+    int index = 0;
+    bool highlighted = false;
+};

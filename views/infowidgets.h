@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QFrame>
+
+class PaletteWidget;
+class QLabel;
+class ViewComposite;
+class ViewLayer;
+class ViewVirtLayer;
+class ViewWidget;
+
+// The strip that names a view's layer and gives its size, position and
+// colour depth. Every Show call rewrites all texts its form sets.
+class LayerInfoWidget : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit LayerInfoWidget(ViewWidget *view);
+
+    void ShowLayer(ViewLayer *view);
+    void ShowVirtLayer(ViewVirtLayer *view);
+    void ShowComposite(ViewComposite *view);
+
+    QLabel *NameLabel() const { return nameLabel; }
+    QLabel *SizeLabel() const { return sizeLabel; }
+    QLabel *PosLabel() const { return posLabel; }
+    QLabel *DepthLabel() const { return depthLabel; }
+
+private:
+    QLabel *nameLabel = nullptr;
+    QLabel *sizeLabel = nullptr;
+    QLabel *posLabel = nullptr;
+    QLabel *depthLabel = nullptr;
+};
+
+// Names a palette and counts its colours; filled once when built.
+class PaletteInfoWidget : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit PaletteInfoWidget(PaletteWidget *panel);
+
+    QLabel *NameLabel() const { return nameLabel; }
+    QLabel *CountLabel() const { return countLabel; }
+
+private:
+    QLabel *nameLabel = nullptr;
+    QLabel *countLabel = nullptr;
+};

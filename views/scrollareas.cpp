@@ -1,0 +1,37 @@
+#include "views/scrollareas.h"
+
+#include <QLayout>
+#include <QScrollBar>
+
+CScrollArea::CScrollArea(QWidget *parent)
+    : QScrollArea(parent)
+{
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+QSize CScrollArea::sizeHint() const
+{
+    const QWidget *held = widget();
+    const QSize inner = held ? held->size() : QSize(0, 0);
+    // The paint widget is at most QWIDGETSIZE_MAX wide; keep the sum in range.
+    const qint64 w = qint64(inner.width()) + 2 * lineWidth();
+    const qint64 h = qint64(inner.height()) + 2 * lineWidth();
+    return QSize(int(qMin<qint64>(w, QWIDGETSIZE_MAX)), int(qMin<qint64>(h, QWIDGETSIZE_MAX)));
+}
+
+LayerScrollArea::LayerScrollArea(QWidget *parent)
+    : QScrollArea(parent)
+{
+}
+
+QSize LayerScrollArea::sizeHint() const
+{
+    const QWidget *held = widget();
+    const qint64 w = qint64(held ? held->sizeHint().width() : 0) + 2 * lineWidth()
+        + verticalScrollBar()->sizeHint().width();
+    const int h = layout() ? layout()->sizeHint().height() : 0;
+    return QSize(int(qBound<qint64>(0, w, qint64(QWIDGETSIZE_MAX))), h);
+}

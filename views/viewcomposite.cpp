@@ -1,0 +1,78 @@
+#include "views/viewcomposite.h"
+
+#include "app/mainwindow.h"
+#include "paint/paintcomposite.h"
+#include "simlink/layerblock.h"
+#include "views/infowidgets.h"
+#include "views/viewlayer.h"
+
+ViewComposite::ViewComposite(MainWindow *parent, const QList<ViewLayer *> *layerViews)
+    : ViewWidget(parent)
+    , layerViews(layerViews)
+{
+    if (!layerViews->isEmpty())
+        simlink::compositeSize(layerViews->first()->GetRecord(), &imageWidth, &imageHeight);
+    paintWidget = new PaintComposite(this);
+    BuildToolbar();
+    UpdateInfo();
+}
+
+void ViewComposite::CloseView()
+{
+    if (MainWindow *w = mainWindow())
+        w->ShowLayerView(-1, false, true);
+}
+
+int ViewComposite::GetId()
+{
+    return ViewId::Composite;
+}
+
+int ViewComposite::GetIndex()
+{
+    return -1;
+}
+
+QString ViewComposite::GetTitle()
+{
+    return QStringLiteral("Composite View");
+}
+
+BlockView ViewComposite::GetRecord()
+{
+    return layerViews->isEmpty() ? BlockView() : layerViews->first()->GetRecord();
+}
+
+bool ViewComposite::IsVisibleArea()
+{
+    return false;
+}
+
+bool ViewComposite::IsIndexed()
+{
+    return false;
+}
+
+void ViewComposite::OnPaletteChanged()
+{
+}
+
+void ViewComposite::UpdateLinkedView()
+{
+}
+
+void ViewComposite::HighlightIndex(int)
+{
+}
+
+void ViewComposite::UpdateInfo()
+{
+    if (infoWidget)
+        infoWidget->ShowComposite(this);
+}
+
+LayerLayout ViewComposite::Layout()
+{
+    // The composite does not come from one frame buffer: no pixel addresses.
+    return LayerLayout();
+}

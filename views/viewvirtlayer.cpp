@@ -1,0 +1,88 @@
+#include "views/viewvirtlayer.h"
+
+#include "app/mainwindow.h"
+#include "paint/paintlayer.h"
+#include "views/infowidgets.h"
+#include "views/viewlayer.h"
+
+ViewVirtLayer::ViewVirtLayer(MainWindow *parent, ViewLayer *layerView)
+    : ViewWidget(parent)
+    , layerView(layerView)
+    , layerDesc(&layerView->Desc())
+{
+    imageWidth = layerDesc->vxSize;
+    imageHeight = layerDesc->vySize;
+    layerView->SetVirtView(this);
+    paintWidget = new PaintVirt(this);
+    BuildToolbar();
+    UpdateInfo();
+}
+
+void ViewVirtLayer::CloseView()
+{
+    if (MainWindow *w = mainWindow())
+        w->ShowVirtView(GetIndex(), false, true);
+}
+
+int ViewVirtLayer::GetId()
+{
+    return ViewId::VirtLayer | GetIndex();
+}
+
+int ViewVirtLayer::GetIndex()
+{
+    return layerView->GetIndex();
+}
+
+QString ViewVirtLayer::GetTitle()
+{
+    return QStringLiteral("Virt. Layer %1").arg(GetIndex());
+}
+
+BlockView ViewVirtLayer::GetRecord()
+{
+    return layerView->GetRecord();
+}
+
+bool ViewVirtLayer::IsVisibleArea()
+{
+    return false;
+}
+
+bool ViewVirtLayer::IsIndexed()
+{
+    return false;
+}
+
+void ViewVirtLayer::OnPaletteChanged()
+{
+}
+
+void ViewVirtLayer::UpdateLinkedView()
+{
+}
+
+void ViewVirtLayer::HighlightIndex(int)
+{
+}
+
+void ViewVirtLayer::UpdateInfo()
+{
+    if (infoWidget)
+        infoWidget->ShowVirtLayer(this);
+}
+
+LayerLayout ViewVirtLayer::Layout()
+{
+    // Always 32-bit, addressed with the layer's row length, rows of the
+    // virtual width; no origin and no check for negative coordinates.
+    LayerLayout layout;
+    layout.block = layerView->GetRecord();
+    layout.indexed = false;
+    layout.bytesPerPixel = 4;
+    layout.rowPixels = layerView->imageWidth;
+    layout.negativeIsNone = false;
+    layout.format = QImage::Format_ARGB32;
+    layout.bytesPerLine = qint64(layerDesc->vxSize) * 4;
+    return layout;
+}
