@@ -2,7 +2,8 @@
 //   - the ten toolbar and strip pictures at the nine display scales,
 //   - the two transparency tiles and the About logo, also written as
 //     C++ byte arrays (embeddedart.cpp) so the program loads them from memory,
-//   - the application icon in the usual desktop sizes,
+//   - the application icon in the usual desktop sizes, and as a Windows
+//     icon file for the program file,
 //   - the resource list noxelresources.qrc.
 //
 // Usage: noxel_drawicons <Resource folder>
@@ -362,6 +363,35 @@ QByteArray PngBytes(const QImage &image)
     return bytes;
 }
 
+// A Windows icon file holding PNG-compressed images (read by Windows Vista
+// and later), for the program file's own icon.
+bool WriteIco(const QString &path, const QList<QImage> &images)
+{
+    QByteArray header, body;
+    auto put16 = [](QByteArray &b, int v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](QByteArray &b, int v) { put16(b, v & 0xFFFF); put16(b, (v >> 16) & 0xFFFF); };
+    put16(header, 0);
+    put16(header, 1); // icon
+    put16(header, int(images.size()));
+    int offset = 6 + 16 * int(images.size());
+    for (const QImage &image : images) {
+        const QByteArray png = PngBytes(image);
+        header.append(char(image.width() >= 256 ? 0 : image.width()));
+        header.append(char(image.height() >= 256 ? 0 : image.height()));
+        header.append(char(0)).append(char(0)); // no palette, reserved
+        put16(header, 1);                        // planes
+        put16(header, 32);                       // bits per pixel
+        put32(header, int(png.size()));
+        put32(header, offset);
+        offset += int(png.size());
+        body.append(png);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(header + body) == header.size() + body.size();
+}
+
 void WriteArray(QTextStream &out, const char *name, const QByteArray &bytes)
 {
     out << "const unsigned char " << name << "[] = {";
@@ -400,10 +430,16 @@ int main(int argc, char *argv[])
             resourceFiles << rel;
         }
 
+    QList<QImage> appIcons;
     for (int side : {16, 24, 32, 48, 64, 128, 256}) {
         const QString rel = QStringLiteral("AppIcon/noxelview_%1.png").arg(side);
-        ok = Save(RenderAppIcon(side), root + QLatin1Char('/') + rel) && ok;
+        appIcons << RenderAppIcon(side);
+        ok = Save(appIcons.last(), root + QLatin1Char('/') + rel) && ok;
         resourceFiles << rel;
+    }
+    if (!WriteIco(root + QStringLiteral("/AppIcon/noxelview.ico"), appIcons)) {
+        std::fprintf(stderr, "cannot write the icon file\n");
+        ok = false;
     }
 
     const QImage tile0 = RenderTile(0), tile1 = RenderTile(1), logo = RenderLogo();

@@ -95,11 +95,7 @@ private Q_SLOTS:
             QCOMPARE(label->contentsMargins(), QMargins(0, 0, 0, 0));
         }
         const QLabel *logo = about.findChild<QLabel *>(QStringLiteral("logoLabel"));
-#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
         QCOMPARE(logo->pixmap().size(), QSize(140, 70));
-#else
-        QCOMPARE(logo->pixmap(Qt::ReturnByValue).size(), QSize(140, 70));
-#endif
         // Logo left of the title, notice below, OK at the bottom right.
         QVERIFY(logo->mapTo(&about, QPoint()).x() < title->mapTo(&about, QPoint()).x());
         const QLabel *notice = about.findChild<QLabel *>(QStringLiteral("noticeLabel"));
