@@ -189,17 +189,17 @@ void DrawSelSize(QPainter &p)
 {
     p.setPen(QPen(Accent, 1, Qt::DotLine, Qt::FlatCap));
     p.setBrush(Sky);
-    p.drawRect(QRectF(4.5, 0.5, 8, 7));
+    p.drawRect(QRectF(5.5, 0.5, 7, 7));
 
-    p.setPen(StrokePen(Ink, 1.2, Qt::FlatCap));
-    p.drawLine(QPointF(1.5, 2.0), QPointF(1.5, 10.0));
-    p.drawLine(QPointF(6.0, 10.5), QPointF(11.0, 10.5));
+    p.setPen(StrokePen(Ink, 1.0, Qt::FlatCap));
+    p.drawLine(QPointF(2.5, 2.5), QPointF(2.5, 9.5));
+    p.drawLine(QPointF(7.5, 10.5), QPointF(10.5, 10.5));
     p.setPen(Qt::NoPen);
     p.setBrush(Ink);
-    p.drawPolygon(Head(QPointF(1.5, 0), QPointF(0, -1), 3, 1.6));
-    p.drawPolygon(Head(QPointF(1.5, 12), QPointF(0, 1), 3, 1.6));
-    p.drawPolygon(Head(QPointF(3.6, 10.5), QPointF(-1, 0), 3, 1.6));
-    p.drawPolygon(Head(QPointF(13, 10.5), QPointF(1, 0), 3, 1.6));
+    p.drawPolygon(Head(QPointF(2.5, 0), QPointF(0, -1), 3, 2.2));
+    p.drawPolygon(Head(QPointF(2.5, 12), QPointF(0, 1), 3, 2.2));
+    p.drawPolygon(Head(QPointF(5.0, 10.5), QPointF(-1, 0), 3, 1.9));
+    p.drawPolygon(Head(QPointF(13, 10.5), QPointF(1, 0), 3, 1.9));
 }
 
 // Design space 11 x 11: a crosshair with a ring and a centre dot.
