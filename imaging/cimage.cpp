@@ -1,5 +1,6 @@
 #include "imaging/cimage.h"
 
+#include "imaging/layerimage.h"
 #include "imaging/pixelkernels.h"
 
 #include <QPainter>
@@ -110,6 +111,10 @@ void CImage::clearColorRange(QRgb lower, QRgb upper)
 
 CImage CImage::toArgb32() const
 {
+    // An indexed image within the size limit may be four times over it
+    // once converted: such a conversion gives a null image.
+    if (isNull() || qint64(width()) * 4 > MaxImageBytes / std::max(height(), 1))
+        return CImage();
     return CImage(convertToFormat(QImage::Format_ARGB32), left, top, right, bottom);
 }
 

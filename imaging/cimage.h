@@ -27,7 +27,8 @@ public:
     // green and blue each lie within [lower, upper] and whose alpha is not 0
     // become fully transparent, keeping their RGB bits.
     void clearColorRange(QRgb lower, QRgb upper);
-    // A 32-bit ARGB copy that keeps the rectangle.
+    // A 32-bit ARGB copy that keeps the rectangle; null when it would
+    // exceed MaxImageBytes (layerimage.h).
     CImage toArgb32() const;
     // Darkens everything outside the given rectangle (layer coordinates,
     // inclusive) with black of alpha 100. The image must be 32-bit.

@@ -391,6 +391,12 @@ private Q_SLOTS:
         const CImage limit = readVisible(layer.view(), rulesOf(255, 2), 0, 0, 8191, 8191);
         QCOMPARE(limit.size(), QSize(8192, 8192));
         QVERIFY(readVisible(layer.view(), rulesOf(255, 2), 0, 0, 8192, 8191).isNull());
+        // An indexed image at the limit would be four times over it in 32 bits.
+        RawLayer pal(16384, 16384, 16, 8, qint64(16384) * 16384);
+        const CImage indexed = readVisible(pal.view(), rulesOf(255, 2), 0, 0, 16383, 16383);
+        QCOMPARE(indexed.format(), QImage::Format_Indexed8);
+        QVERIFY(indexed.toArgb32().isNull());
+        QCOMPARE(readVisible(pal.view(), rulesOf(255, 2), 0, 0, 8191, 8191).toArgb32().size(), QSize(8192, 8192));
         QVERIFY(readVisible(layer.view(), rulesOf(255, 2), INT_MIN, 0, INT_MAX, 0).isNull());
         QVERIFY(readVisible(layer.view(), rulesOf(255, 2), 5, 5, 4, 5).isNull());
     }
