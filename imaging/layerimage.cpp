@@ -6,6 +6,7 @@
 #include <QtNumeric>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <limits>
 
@@ -331,5 +332,9 @@ QRect contentRect(QSize visibleSize, int zoom, QSize scrollPos, int imageWidth, 
         zoom = 1;
     const int w = std::min(std::max(visibleSize.width(), 0) / zoom, std::max(imageWidth, 0));
     const int h = std::min(std::max(visibleSize.height(), 0) / zoom, std::max(imageHeight, 0));
-    return QRect(scrollPos.width() / zoom, scrollPos.height() / zoom, w, h);
+    // Scroll positions are never negative; bounding the origin also keeps
+    // the rectangle's right and bottom representable.
+    const int x = std::clamp(scrollPos.width() / zoom, 0, INT_MAX - w);
+    const int y = std::clamp(scrollPos.height() / zoom, 0, INT_MAX - h);
+    return QRect(x, y, w, h);
 }

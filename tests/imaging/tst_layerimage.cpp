@@ -254,6 +254,10 @@ private Q_SLOTS:
         QCOMPARE(contentRect(QSize(402, 300), 4, QSize(6, 0), 320, 240), QRect(QPoint(1, 0), QPoint(100, 74)));
         QCOMPARE(contentRect(QSize(2000, 1000), 2, QSize(0, 0), 320, 240), QRect(0, 0, 320, 240));
         QCOMPARE(contentRect(QSize(15, 15), 16, QSize(32, 16), 320, 240), QRect(2, 1, 0, 0));
+        // Extreme inputs keep a representable rectangle.
+        const QRect far = contentRect(QSize(INT_MAX, 10), 1, QSize(INT_MAX, INT_MIN), INT_MAX, 5);
+        QCOMPARE(far, QRect(0, 0, INT_MAX, 5));
+        QCOMPARE(contentRect(QSize(10, 10), 0, QSize(INT_MAX, INT_MAX), 4, 4), QRect(INT_MAX - 4, INT_MAX - 4, 4, 4));
     }
 
     void unchangedPixelsAreWrappedNotCopied()
