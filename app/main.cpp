@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "dialogs/scale.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -7,11 +8,9 @@ int main(int argc, char *argv[])
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
-    // One layer pixel must be exactly zoom device pixels, so Qt's automatic
-    // scaling stays off; the tool scales its own fixed sizes by the screen's
-    // DPI instead. A value the user set is respected.
-    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // One layer pixel must be exactly zoom device pixels: Qt's automatic
+    // scaling stays off and the tool scales its fixed sizes itself.
+    DisableAutomaticHighDpiScaling();
 
     QCoreApplication::setOrganizationName(QStringLiteral("Travik"));
     QCoreApplication::setApplicationName(QStringLiteral("noXelView"));

@@ -77,15 +77,41 @@ public:
     ViewComposite *CompositeView() const { return compositeView; }
     QWidget *ViewContainer() const { return viewContainer; }
     QByteArray Signature() const { return signature; }
+    LayerScrollArea *ScrollArea() const { return scrollArea; }
+    QSplitter *Splitter() const { return splitter; }
 
 public Q_SLOTS:
+    void OnActAbout();
+    void OnActExit();
+    void OnActCompositeView(bool on);
+    void OnActDefaultGridColor();
+    void OnActAlwaysOnTop(bool on);
+    void OnActMinimalView(bool on);
+    void OnActHighlightColors(bool on);
+    void OnActMultiDisplay();
+    void OnActTransparency();
+    void OnActVisLayers(bool on);
+    void OnActVirtLayers(bool on);
+    void OnActColors(bool on);
+    void OnActRestoreSize();
+    void OnActManual();
+    void OnActHighlightSelect(bool on);
     void OnTimerLoad();
+    void OnTimerTrans();
+    void OnTimerRedraw();
+    void OnTimerResize();
+    void OnTimerSaveSplitter();
+    void OnSplitterMove(int Pos, int Index);
 
 private:
     void BuildMenus();
     void LoadSettings();
     QByteArray BuildSignature() const;
     void RequestRestoreSize();
+    // Replaces the entries of a View submenu with one checked entry per view.
+    void FillViewMenu(QMenu *menu, QList<QAction *> &actions, const QList<int> &numbers, const char *format,
+                      void (MainWindow::*slot)(bool));
+    static void SetActionChecked(QAction *action, bool checked, bool withSignals);
 
     // Frame.
     QMenuBar *menuBar_ = nullptr;
