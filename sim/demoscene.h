@@ -4,10 +4,11 @@
 
 namespace sim {
 
-// The demo simulation's display: a 320 x 240 true-colour background layer
-// with an animated gradient and an 8-bpp indexed layer of 160 x 120 with a
-// 16-colour palette whose colour 0 is keyed out, so the composite shows
-// both. A press on the display (pointer input from the tool) paints a mark.
+// The demo simulation's display of 320 x 240 pixels: an 8-bpp indexed
+// background layer with a 256-colour palette whose colours cycle, and a
+// 160 x 120 true-colour layer of rings above it whose dark pixels are keyed
+// out, so the composite shows both. A press on the display (pointer input
+// from the tool) paints a mark into the background.
 class DemoScene
 {
 public:

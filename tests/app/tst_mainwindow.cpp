@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -308,6 +309,9 @@ private Q_SLOTS:
         QTRY_VERIFY(w.LayerViews().isEmpty());
         QCOMPARE(w.Signature().size(), 4 + 2 + 1);
         QVERIFY(!w.CompositeView());
+        QVERIFY(w.StatusText().isEmpty());
+        QCOMPARE(w.centralWidget()->findChildren<QLabel *>().size(), 1);
+        QCOMPARE(w.centralWidget()->findChild<QLabel *>()->text(), QStringLiteral("No simulation found."));
 
         sim::Publisher again;
         publishScene(again, true);
