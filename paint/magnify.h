@@ -52,7 +52,10 @@ struct MagnifyCache
     QVector<int> tileRowClass;   // tile row -> first identical tile row
     QVector<quint32> lut;        // premultiplied colour table of an indexed image
     QImage converted;            // the image in a format the compositor reads
+    QVector<quint32> premultiplied; // one source row, premultiplied
     qint64 tileKey = -1;
+    QImage tiled;                // pre-tiled background of the unmagnified paint
+    qint64 tiledKey = -1;
 };
 
 // Draws the exposed rectangle (widget pixels) of the scene with the painter

@@ -1,0 +1,275 @@
+// Speed of painting a view: the paint widget's own drawing (exposed
+// rectangle only, magnified while drawn) against the reference painting
+// (whole visible image scaled into a new image, background and grid over
+// the whole widget) and against memcpy of the viewport's bytes between
+// buffers larger than the last-level cache, all measured in the same run.
+// The ratios are printed at the end.
+#include "referencepaint.h"
+#include "testenv.h"
+#include "viewfixture.h"
+
+#include "views/viewcomposite.h"
+#include "views/viewlayer.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+using namespace fixture;
+
+namespace {
+
+constexpr int LayerW = 1920, LayerH = 1080, ViewW = 1280, ViewH = 800;
+constexpr int DisplayW = 800, DisplayH = 480;
+
+// Two buffers larger than the last-level cache; each copy starts at the next
+// slot so that it streams from and to memory, not cache.
+class CopyBaseline
+{
+public:
+    static CopyBaseline &instance()
+    {
+        static CopyBaseline b;
+        return b;
+    }
+    void copy(size_t bytes)
+    {
+        if (m_offset + bytes > m_size)
+            m_offset = 0;
+        std::memcpy(m_dst.get() + m_offset, m_src.get() + m_offset, bytes);
+        benchmark::DoNotOptimize(m_dst.get()[m_offset]);
+        m_offset += (bytes + 4095) / 4096 * 4096;
+    }
+
+private:
+    CopyBaseline()
+    {
+        long llc = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        if (llc <= 0)
+            llc = sysconf(_SC_LEVEL2_CACHE_SIZE);
+        m_size = std::clamp<size_t>(size_t(std::max<long>(llc, 0)) * 5 / 4, size_t(64) << 20, size_t(1) << 30);
+        m_src.reset(new uchar[m_size]);
+        m_dst.reset(new uchar[m_size]);
+        std::memset(m_src.get(), 1, m_size);
+        std::memset(m_dst.get(), 2, m_size);
+    }
+    size_t m_size = 0;
+    size_t m_offset = 0;
+    std::unique_ptr<uchar[]> m_src, m_dst;
+};
+
+// The views the cases paint, on blocks of a publisher of its own.
+class Scene
+{
+public:
+    // Made in main and destroyed there, while the application still exists.
+    static Scene *current;
+    static Scene &instance() { return *current; }
+    ViewLayer *trueColour() { return views[0].get(); }
+    ViewLayer *indexed() { return views[1].get(); }
+    ViewComposite *composite() { return compositeView.get(); }
+
+    Scene()
+    {
+        setMainWindow(&window);
+        quiet(window);
+        window.layerCount = 3;
+        window.transDrawMode = 1; // steady tiles
+        window.highlightSelection = 1;
+        pub.createGlobal(255);
+
+        // A true-colour layer with opaque, transparent and translucent pixels.
+        const sim::LayerSpec tc = spec(LayerW, LayerH);
+        fillVaried32(pub.createLayer(0, tc), LayerW, LayerH, 1);
+        const sim::LayerSpec ix = spec(LayerW, LayerH, 256, 8);
+        fillIndexed(pub.createLayer(1, ix), LayerW, LayerH, 256, 2);
+        views.emplace_back(new ViewLayer(&window, infoOf(0, tc)));
+        views.emplace_back(new ViewLayer(&window, infoOf(1, ix)));
+
+        // A display of three 800 x 480 layers, the upper two translucent in part.
+        for (int i = 0; i < 3; ++i) {
+            sim::LayerSpec s = spec(DisplayW, DisplayH);
+            sim::PublishedBlock *b = pub.createLayer(2 + i, s);
+            if (i == 0) {
+                b->setCompositeSize(DisplayW, DisplayH);
+                b->fill32(0xFF336699);
+            } else {
+                fillVaried32(b, DisplayW, DisplayH, quint32(10 + i));
+            }
+            views.emplace_back(new ViewLayer(&window, infoOf(2 + i, s)));
+            displayLayers << views.back().get();
+        }
+        compositeView.reset(new ViewComposite(&window, &displayLayers));
+
+        for (auto &v : views)
+            showWithViewport(v.get(), QSize(ViewW, ViewH));
+        showWithViewport(compositeView.get(), QSize(ViewW, ViewH));
+        QCoreApplication::processEvents();
+    }
+
+private:
+    TestEnvironment env;
+    MainWindow window;
+    sim::Publisher pub;
+    std::vector<std::unique_ptr<ViewLayer>> views;
+    QList<ViewLayer *> displayLayers;
+    std::unique_ptr<ViewComposite> compositeView;
+};
+
+Scene *Scene::current = nullptr;
+
+enum class Kind { TrueColour, Indexed, Composite };
+enum class Way { Widget, Reference };
+
+ViewWidget *viewOf(Kind kind)
+{
+    Scene &s = Scene::instance();
+    switch (kind) {
+    case Kind::TrueColour:
+        return s.trueColour();
+    case Kind::Indexed:
+        return s.indexed();
+    case Kind::Composite:
+        return s.composite();
+    }
+    return nullptr;
+}
+
+// Sets zoom, grid and a scroll position off the zoom blocks.
+QRect prepare(ViewWidget *view, int zoom, int gridMode)
+{
+    view->SetZoom(zoom);
+    QCoreApplication::processEvents();
+    view->gridOn = gridMode >= 0;
+    view->gridMode = qMax(0, gridMode);
+    view->gridColor = 0xFF3F3F3F;
+    scrollTo(view, 37 * zoom + 1, 23 * zoom + 1);
+    return shownRect(view);
+}
+
+void paintCase(benchmark::State &state, Kind kind, Way way, int zoom, int gridMode)
+{
+    ViewWidget *view = viewOf(kind);
+    const QRect r = prepare(view, zoom, gridMode);
+    PaintWidget *pw = view->GetPaintWidget();
+    QImage target(r.size(), QImage::Format_ARGB32_Premultiplied);
+    target.fill(0);
+    for (auto _ : state) {
+        if (way == Way::Widget) {
+            pw->render(&target, QPoint(), QRegion(r));
+        } else {
+            QPainter p(&target);
+            p.translate(-r.topLeft());
+            if (kind == Kind::Composite)
+                referencePaintComposite(p, pw);
+            else
+                referencePaintLayer(p, pw);
+        }
+        benchmark::DoNotOptimize(target.constBits());
+    }
+    state.SetBytesProcessed(qint64(state.iterations()) * r.width() * r.height() * 4);
+}
+
+void BM_Memcpy(benchmark::State &state)
+{
+    const size_t bytes = size_t(ViewW) * ViewH * 4;
+    CopyBaseline &b = CopyBaseline::instance();
+    for (auto _ : state)
+        b.copy(bytes);
+    state.SetBytesProcessed(qint64(state.iterations()) * qint64(bytes));
+}
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
+
+// Grid mode -1 is no grid, 0 colour, 1 inverted pixels.
+#define PAINT_CASE(name, kind, zoom, grid)                                                                    \
+    void BM_Widget_##name(benchmark::State &s) { paintCase(s, kind, Way::Widget, zoom, grid); }               \
+    void BM_Reference_##name(benchmark::State &s) { paintCase(s, kind, Way::Reference, zoom, grid); }         \
+    BENCHMARK(BM_Widget_##name)->Unit(benchmark::kMicrosecond);                                               \
+    BENCHMARK(BM_Reference_##name)->Unit(benchmark::kMicrosecond);
+
+PAINT_CASE(TrueColourZoom1Grid, Kind::TrueColour, 1, 1)
+PAINT_CASE(TrueColourZoom2Grid, Kind::TrueColour, 2, 1)
+PAINT_CASE(TrueColourZoom4Grid, Kind::TrueColour, 4, 1)
+PAINT_CASE(TrueColourZoom16Grid, Kind::TrueColour, 16, 1)
+PAINT_CASE(TrueColourZoom4ColourGrid, Kind::TrueColour, 4, 0)
+PAINT_CASE(IndexedZoom4Grid, Kind::Indexed, 4, 1)
+PAINT_CASE(CompositeZoom2, Kind::Composite, 2, -1)
+
+// A refresh tick that finds no counter changed.
+void BM_RefreshUnchanged(benchmark::State &state)
+{
+    ViewWidget *view = viewOf(Kind::TrueColour);
+    view->Refresh();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view->Refresh());
+}
+BENCHMARK(BM_RefreshUnchanged);
+
+// Keeps the seconds per iteration of every run for the summary.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+                continue;
+            seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+void printCase(const RatioReporter &r, const char *what, const std::string &name, bool strict)
+{
+    const auto widget = r.seconds.find("BM_Widget_" + name);
+    const auto reference = r.seconds.find("BM_Reference_" + name);
+    const auto copy = r.seconds.find("BM_Memcpy");
+    if (widget == r.seconds.end() || reference == r.seconds.end() || copy == r.seconds.end())
+        return;
+    const double speedup = reference->second / widget->second;
+    const double vsCopy = widget->second / copy->second;
+    const bool ok = speedup >= 1.0 && (!strict || (speedup >= 2.5 && vsCopy <= 4.0));
+    std::printf("%-46s %6.2f x faster than reference, %5.2f x memcpy   %s\n", what, speedup, vsCopy,
+                ok ? "within target" : "OUTSIDE TARGET");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    std::unique_ptr<Scene> scene(new Scene);
+    Scene::current = scene.get();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    Scene::current = nullptr;
+    scene.reset();
+    std::printf("\nTargets: never slower than the reference; from zoom 2 on at least 2.5 x faster and within "
+                "4 x memcpy of the %d x %d viewport's bytes.\n",
+                ViewW, ViewH);
+    printCase(reporter, "true colour over tiles, zoom 1, XOR grid", "TrueColourZoom1Grid", false);
+    printCase(reporter, "true colour over tiles, zoom 2, XOR grid", "TrueColourZoom2Grid", true);
+    printCase(reporter, "true colour over tiles, zoom 4, XOR grid", "TrueColourZoom4Grid", true);
+    printCase(reporter, "true colour over tiles, zoom 16, XOR grid", "TrueColourZoom16Grid", true);
+    printCase(reporter, "true colour over tiles, zoom 4, colour grid", "TrueColourZoom4ColourGrid", true);
+    printCase(reporter, "8-bpp indexed over tiles, zoom 4, XOR grid", "IndexedZoom4Grid", true);
+    printCase(reporter, "composite of three 800 x 480 layers, zoom 2", "CompositeZoom2", true);
+    const auto refresh = reporter.seconds.find("BM_RefreshUnchanged");
+    if (refresh != reporter.seconds.end())
+        std::printf("%-46s %6.3f us per view (target under 1 us)   %s\n", "refresh without a change",
+                    refresh->second * 1e6, refresh->second < 1e-6 ? "within target" : "OUTSIDE TARGET");
+    benchmark::Shutdown();
+    return 0;
+}
