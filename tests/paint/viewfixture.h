@@ -119,6 +119,8 @@ inline QColor fillColorOf(QWidget *w)
 // What the widget paints of rectangle r (widget coordinates).
 inline QImage renderWidget(QWidget *w, const QRect &r, QImage::Format format = QImage::Format_ARGB32_Premultiplied)
 {
+    if (r.isEmpty())
+        return QImage();
     QImage image(r.size(), format);
     image.fill(fillColorOf(w));
     w->render(&image, QPoint(), QRegion(r));
