@@ -1,0 +1,253 @@
+// The palette panel of an indexed layer: grid shape, swatch size, marking,
+// status text, the copy menu, its strip and its state.
+#include "testenv.h"
+#include "paint/viewfixture.h"
+
+#include "dialogs/buttons.h"
+#include "dialogs/scale.h"
+#include "palette/colorarea.h"
+#include "palette/palettewidget.h"
+#include "views/infowidgets.h"
+#include "views/viewlayer.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QtTest>
+
+#include <memory>
+
+using namespace fixture;
+
+class TestPalette : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnvironment env;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<sim::Publisher> pub;
+    std::unique_ptr<ViewLayer> view;
+    std::unique_ptr<PaletteWidget> panel;
+
+    PaletteWidget *makePanel(int numColors, int layer = 0, bool highlight = true)
+    {
+        panel.reset();
+        view.reset();
+        sim::LayerSpec s = spec(16, 16, numColors, 8);
+        sim::PublishedBlock *b = pub->createLayer(layer, s);
+        if (!b)
+            return nullptr;
+        for (int i = 0; i < numColors; ++i)
+            b->setPaletteEntry(i, 0xFF000000u | quint32(i));
+        view.reset(new ViewLayer(window.get(), infoOf(layer, s)));
+        panel.reset(new PaletteWidget(window.get(), view.get(), highlight));
+        return panel.get();
+    }
+
+    // Row and column of every swatch, in index order.
+    static QList<QPoint> cells(PaletteWidget *p)
+    {
+        QList<QPoint> out;
+        auto *grid = qobject_cast<QGridLayout *>(p->GetColorArea()->layout());
+        for (ColorItem *item : p->GetColorArea()->Items()) {
+            int row = 0, column = 0, rs = 0, cs = 0;
+            grid->getItemPosition(grid->indexOf(item), &row, &column, &rs, &cs);
+            out << QPoint(column, row);
+        }
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env.resetSettings();
+        SetScale(1.0f);
+        panel.reset();
+        view.reset();
+        pub.reset(new sim::Publisher);
+        window.reset(new MainWindow);
+        setMainWindow(window.get());
+        quiet(*window);
+    }
+    void cleanup()
+    {
+        panel.reset();
+        view.reset();
+        pub.reset();
+        window.reset();
+        SetScale(0);
+    }
+
+    void gridHasTheSquareRootOfColumns()
+    {
+        const struct
+        {
+            int n, columns, rows;
+        } shapes[] = {{256, 16, 16}, {16, 4, 4}, {15, 3, 5}, {5, 2, 3}, {2, 1, 2}, {1, 1, 1}};
+        for (const auto &shape : shapes) {
+            PaletteWidget *p = makePanel(shape.n);
+            QVERIFY(p);
+            const QList<QPoint> c = cells(p);
+            QCOMPARE(c.size(), shape.n);
+            int maxColumn = 0, maxRow = 0;
+            for (int i = 0; i < c.size(); ++i) {
+                QCOMPARE(c[i], QPoint(i % shape.columns, i / shape.columns));
+                maxColumn = qMax(maxColumn, c[i].x());
+                maxRow = qMax(maxRow, c[i].y());
+            }
+            QCOMPARE(maxColumn + 1, shape.columns);
+            QCOMPARE(maxRow + 1, shape.rows);
+        }
+        // Five entries: rows of 2, 2 and 1.
+        QCOMPARE(cells(makePanel(5)).last(), QPoint(0, 2));
+    }
+
+    void swatchesScaleWithTheDisplay()
+    {
+        QCOMPARE(makePanel(4)->GetColorArea()->Items().first()->size(), QSize(16, 16));
+        SetScale(1.25f);
+        QCOMPARE(makePanel(4)->GetColorArea()->Items().first()->size(), QSize(20, 20));
+    }
+
+    void swatchPaintsItsColourOpaque()
+    {
+        PaletteWidget *p = makePanel(4);
+        pub->layer(0)->setPaletteEntry(2, 0x20123456);
+        ColorItem *item = p->GetColorArea()->Items().at(2);
+        QImage img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(img.pixel(8, 8), 0xFF123456u);
+        QCOMPARE(img.pixel(2, 2), 0xFF000000u); // the outline
+        item->SetHighlighted(true);
+        img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(img.pixel(8, 0) != QColor(p->palette().color(QPalette::Window)).rgba());
+        QVERIFY(qBlue(img.pixel(8, 0)) > qRed(img.pixel(8, 0)));
+        // The colour is looked up on every use.
+        pub->layer(0)->setPaletteEntry(2, 0xFF00FF00);
+        QCOMPARE(item->GetColor(), 0xFF00FF00u);
+    }
+
+    void markingFollowsTheIndexOnlyWhenEnabled()
+    {
+        PaletteWidget *p = makePanel(16, 0, false);
+        ColorArea *area = p->GetColorArea();
+        p->HighlightIndex(3);
+        QCOMPARE(area->Highlighted(), quint16(0xFFFF));
+        p->SetHighlightEnabled(true);
+        p->HighlightIndex(3);
+        QVERIFY(area->Items().at(3)->IsHighlighted());
+        p->HighlightIndex(4);
+        QVERIFY(!area->Items().at(3)->IsHighlighted() && area->Items().at(4)->IsHighlighted());
+        // An index that names no swatch changes nothing.
+        p->HighlightIndex(200);
+        p->HighlightIndex(0x10004);
+        QCOMPARE(area->Highlighted(), quint16(4));
+        QVERIFY(area->Items().at(4)->IsHighlighted());
+        p->HighlightIndex(-1);
+        QCOMPARE(area->Highlighted(), quint16(0xFFFF));
+        QVERIFY(!area->Items().at(4)->IsHighlighted());
+        p->HighlightIndex(7);
+        p->SetHighlightEnabled(false);
+        p->HighlightIndex(0xFFFF);
+        QVERIFY(area->Items().at(7)->IsHighlighted());
+        // The layer view passes the index on.
+        p->SetHighlightEnabled(true);
+        view->HighlightIndex(9);
+        QVERIFY(area->Items().at(9)->IsHighlighted());
+    }
+
+    void statusTextAndCopyMenu()
+    {
+        PaletteWidget *p = makePanel(16, 1);
+        pub->layer(1)->setPaletteEntry(5, 0xFFFF0000);
+        pub->layer(1)->setPaletteEntry(6, 0x801A2B3C);
+        ColorItem *five = p->GetColorArea()->Items().at(5);
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), five->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(five, &move);
+        QCOMPARE(window->StatusText(), QStringLiteral("[Palette 1]: RGB=FF 00 00 (Index #5)"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(five, &leave);
+        QCOMPARE(window->StatusText(), QStringLiteral("Mouse moved out"));
+
+        // Right click, then the menu entry, as a user does.
+        auto chooseFromMenu = [](const QString &entry, QStringList *tips) {
+            QTimer::singleShot(50, [entry, tips] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                for (QAction *a : menu->actions()) {
+                    *tips << a->text() + QLatin1Char('|') + a->statusTip();
+                    if (a->text() == entry)
+                        a->trigger();
+                }
+                menu->close();
+            });
+        };
+        ColorItem *six = p->GetColorArea()->Items().at(6);
+        QStringList tips;
+        chooseFromMenu(QStringLiteral("Copy &color"), &tips);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(3, 3), six->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(six, &menuEvent);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1A2B3C"));
+        QCOMPARE(tips, QStringList({QStringLiteral("Copy &color|Copy color in hexadecimal to clipboard."),
+                                    QStringLiteral("Copy &index|Copy index to clipboard.")}));
+        ColorItem *seven = p->GetColorArea()->Items().at(7);
+        chooseFromMenu(QStringLiteral("Copy &index"), &tips);
+        QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(3, 3), seven->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(seven, &again);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("7"));
+    }
+
+    void stripStateAndPaletteButton()
+    {
+        PaletteWidget *p = makePanel(256);
+        auto *strip = p->findChild<PaletteInfoWidget *>();
+        QVERIFY(strip);
+        QCOMPARE(strip->NameLabel()->text(), QStringLiteral("Palette #0"));
+        QCOMPARE(strip->CountLabel()->text(), QStringLiteral("NumColors: 256"));
+        QCOMPARE(strip->NameLabel()->toolTip(), QStringLiteral("Palette of Layer #0"));
+        QCOMPARE(strip->CountLabel()->toolTip(), QStringLiteral("Number of colors in the palette"));
+        QCOMPARE(p->GetId(), 0x40000000);
+        QCOMPARE(p->GetColorCount(), 256);
+
+        // The layer view's palette button is disabled while the panel shows;
+        // it brings a hidden panel back and disables itself again.
+        QAbstractButton *button = view->GetPaletteButton();
+        QVERIFY(button && !button->isEnabled());
+        p->hide();
+        view->SetPaletteButtonDisabled(false);
+        button->click();
+        QVERIFY(!p->isHidden());
+        QVERIFY(!button->isEnabled());
+
+        ViewState state;
+        state.zoom = 9;
+        p->hide();
+        p->SaveState(&state);
+        QCOMPARE(state.id, 0x40000000);
+        QVERIFY(state.hidden);
+        QCOMPARE(int(state.zoom), 0);
+        p->show();
+        p->RestoreState(&state);
+        QVERIFY(p->isHidden());
+        p->SaveState(nullptr);
+        p->RestoreState(nullptr);
+
+        // Minimal view keeps only the swatches.
+        p->setParent(nullptr);
+        p->show();
+        p->SetMinimal(true);
+        window->minimalView = 1;
+        QVERIFY(!strip->isVisible());
+        QCOMPARE(p->sizeHint(), p->GetColorArea()->sizeHint());
+        p->SetMinimal(false);
+        window->minimalView = 0;
+        QVERIFY(strip->isVisible());
+    }
+};
+
+QTEST_MAIN(TestPalette)
+#include "tst_palette.moc"
