@@ -78,6 +78,27 @@ void blendRow(const quint32 *p, quint32 *out, int n)
         out[k] = p[k] + byteMul(out[k], 255u - (p[k] >> 24));
 }
 
+// out[k] = premultiplied src[k] source-over out[k], ARGB32 source, in one pass.
+void premultiplyBlendRow(const quint32 *src, quint32 *out, int n)
+{
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i full = _mm_set1_epi16(255);
+    for (; k + 4 <= n; k += 4) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+        const __m128i a = alphaLanes(x);
+        const __m128i p = _mm_or_si128(_mm_andnot_si128(alphaMask, byteMul4(x, a)), _mm_and_si128(x, alphaMask));
+        const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(out + k));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), _mm_add_epi32(p, byteMul4(dst, _mm_sub_epi16(full, a))));
+    }
+#endif
+    for (; k < n; ++k) {
+        const quint32 p = qPremultiply(src[k]);
+        out[k] = p + byteMul(out[k], 255u - (p >> 24));
+    }
+}
+
 // Floor division for the grid and image arithmetic (positions may lie left of
 // the origin).
 inline qint64 floorDiv(qint64 a, qint64 b)
@@ -258,6 +279,10 @@ void blendSourceRow(quint32 *out, int x0, const QRect &area, const MagnifyScene 
     quint32 *target = out + (xBegin - x0);
     if (opaque && scale == 1) {
         row.premultiply(first, count, target);
+        return;
+    }
+    if (scale == 1 && row.format == QImage::Format_ARGB32) {
+        premultiplyBlendRow(reinterpret_cast<const quint32 *>(row.line) + first, target, n);
         return;
     }
     cache.premultiplied.resize(qsizetype(count) + (scale > 1 && !opaque ? n : 0));
