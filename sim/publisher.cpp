@@ -72,6 +72,14 @@ void PublishedBlock::fill8(quint8 index)
         std::memset(pixels(), index, size_t(pixelBytes()));
 }
 
+int attachCount(const PublishedBlock *block)
+{
+    struct shmid_ds ds;
+    if (!block || shmctl(block->shmId(), IPC_STAT, &ds) != 0)
+        return -1;
+    return int(ds.shm_nattch);
+}
+
 qint64 layerBlockSize(const LayerSpec &spec)
 {
     const bool indexed = simlink::isIndexedCount(spec.numColors);

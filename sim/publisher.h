@@ -91,7 +91,22 @@ struct LayerSpec
     int yPos = 0;
     // Block size in bytes; -1 sizes it for every pixel the layer publishes.
     qint64 blockSize = -1;
+
+    // A layer of that size and colour format, at (0, 0), without a virtual screen.
+    static LayerSpec of(int width, int height, int numColors = 0, int bitsPerPixel = 32)
+    {
+        LayerSpec s;
+        s.xSize = width;
+        s.ySize = height;
+        s.numColors = numColors;
+        s.bitsPerPixel = bitsPerPixel;
+        return s;
+    }
 };
+
+// Number of attachments of a published block (the publisher's own included),
+// or -1 when the segment is gone.
+int attachCount(const PublishedBlock *block);
 
 // Bytes a block needs for the layer: the header and every pixel, 4 bytes a
 // pixel of the virtual screen also for an indexed layer.

@@ -28,19 +28,8 @@
 #include <QSplitter>
 #include <QtTest>
 
-#include <sys/shm.h>
 
 namespace {
-
-sim::LayerSpec spec(int w, int h, int numColors = 0, int bpp = 32)
-{
-    sim::LayerSpec s;
-    s.xSize = w;
-    s.ySize = h;
-    s.numColors = numColors;
-    s.bitsPerPixel = bpp;
-    return s;
-}
 
 QMenu *menuNamed(QWidget *menuOwner, const QString &title)
 {
@@ -59,12 +48,6 @@ QAction *actionNamed(QMenu *menu, const QString &text)
         if (a->text() == text)
             return a;
     return nullptr;
-}
-
-int attachCount(const sim::PublishedBlock *block)
-{
-    struct shmid_ds ds;
-    return shmctl(block->shmId(), IPC_STAT, &ds) == 0 ? int(ds.shm_nattch) : -1;
 }
 
 // Counts paint events of the widgets it watches.
@@ -115,12 +98,12 @@ private:
     void publishScene(sim::Publisher &pub, bool composite = true, int layer1VirtualRows = 0, int extraLayers = 0)
     {
         QVERIFY(pub.createGlobal(255));
-        sim::PublishedBlock *l0 = pub.createLayer(0, spec(40, 30));
+        sim::PublishedBlock *l0 = pub.createLayer(0, sim::LayerSpec::of(40, 30));
         QVERIFY(l0);
         l0->fill32(0xFF0000FF);
         if (composite)
             l0->setCompositeSize(64, 48);
-        sim::LayerSpec s1 = spec(20, 10, 16, 8);
+        sim::LayerSpec s1 = sim::LayerSpec::of(20, 10, 16, 8);
         if (layer1VirtualRows)
             s1.vySize = layer1VirtualRows;
         sim::PublishedBlock *l1 = pub.createLayer(1, s1);
@@ -128,7 +111,7 @@ private:
         for (int i = 0; i < 16; ++i)
             l1->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
         for (int n = 0; n < extraLayers; ++n)
-            QVERIFY(pub.createLayer(2 + n, spec(8, 8)));
+            QVERIFY(pub.createLayer(2 + n, sim::LayerSpec::of(8, 8)));
         QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
     }
 
@@ -279,7 +262,7 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         pub.createGlobal(255);
-        pub.createLayer(0, spec(10, 10, 0));
+        pub.createLayer(0, sim::LayerSpec::of(10, 10, 0));
         pub.holdPresence(simlink::DeviceWindowClass);
         MainWindow w;
         setMainWindow(&w);
@@ -446,8 +429,8 @@ private Q_SLOTS:
         for (int cycle = 0; cycle < 100; ++cycle) {
             pub.releasePresence(simlink::MainframeWindowClass);
             QTRY_VERIFY_WITH_TIMEOUT(w.LayerViews().isEmpty(), 2000);
-            QCOMPARE(attachCount(pub.layer(0)), 1);
-            QCOMPARE(attachCount(pub.layer(1)), 1);
+            QCOMPARE(sim::attachCount(pub.layer(0)), 1);
+            QCOMPARE(sim::attachCount(pub.layer(1)), 1);
             QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
             QTRY_VERIFY_WITH_TIMEOUT(w.CompositeView() != nullptr, 2000);
         }
@@ -455,7 +438,7 @@ private Q_SLOTS:
         QCOMPARE(w.findChildren<QObject *>().size(), children);
         pub.releasePresence(simlink::MainframeWindowClass);
         QTRY_VERIFY(w.LayerViews().isEmpty());
-        QCOMPARE(attachCount(pub.layer(0)), 1);
+        QCOMPARE(sim::attachCount(pub.layer(0)), 1);
         setMainWindow(nullptr);
     }
 };

@@ -18,28 +18,6 @@
 
 using namespace simlink;
 
-namespace {
-
-sim::LayerSpec layer(int w, int h, int numColors = 0, int bpp = 32)
-{
-    sim::LayerSpec s;
-    s.xSize = w;
-    s.ySize = h;
-    s.numColors = numColors;
-    s.bitsPerPixel = bpp;
-    return s;
-}
-
-int attachCount(const sim::PublishedBlock *block)
-{
-    struct shmid_ds ds;
-    if (shmctl(block->shmId(), IPC_STAT, &ds) != 0)
-        return -1;
-    return int(ds.shm_nattch);
-}
-
-} // namespace
-
 class TestConnection : public QObject
 {
     Q_OBJECT
@@ -58,7 +36,7 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         QVERIFY(pub.createGlobal(0));
-        QVERIFY(pub.createLayer(0, layer(10, 10)));
+        QVERIFY(pub.createLayer(0, sim::LayerSpec::of(10, 10)));
         QVERIFY(!simulationRunning());
         QList<LayerInfo> list;
         QCOMPARE(int(scanLayers(list)), 255);
@@ -92,13 +70,13 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         pub.createGlobal(0);
-        sim::LayerSpec l0 = layer(320, 240);
+        sim::LayerSpec l0 = sim::LayerSpec::of(320, 240);
         l0.xPos = -4;
         l0.yPos = 7;
         l0.vySize = 720;
         pub.createLayer(0, l0);
-        pub.createLayer(1, layer(16, 8, 256, 8));
-        pub.createLayer(3, layer(5, 5));
+        pub.createLayer(1, sim::LayerSpec::of(16, 8, 256, 8));
+        pub.createLayer(3, sim::LayerSpec::of(5, 5));
         QVERIFY(pub.holdPresence(MainframeWindowClass));
 
         QList<LayerInfo> list;
@@ -117,17 +95,17 @@ private Q_SLOTS:
         QVERIFY(!list[1].hasVirtualScreen());
 
         // Nothing stays attached after a scan.
-        QCOMPARE(attachCount(pub.global()), 1);
-        QCOMPARE(attachCount(pub.layer(0)), 1);
-        QCOMPARE(attachCount(pub.layer(1)), 1);
+        QCOMPARE(sim::attachCount(pub.global()), 1);
+        QCOMPARE(sim::attachCount(pub.layer(0)), 1);
+        QCOMPARE(sim::attachCount(pub.layer(1)), 1);
     }
 
     void unusedFirstBlockFindsNothing()
     {
         sim::Publisher pub;
         pub.createGlobal(7);
-        pub.createLayer(0, layer(4, 4))->setInUse(0);
-        pub.createLayer(1, layer(4, 4));
+        pub.createLayer(0, sim::LayerSpec::of(4, 4))->setInUse(0);
+        pub.createLayer(1, sim::LayerSpec::of(4, 4));
         pub.holdPresence(DeviceWindowClass);
         QList<LayerInfo> list;
         QCOMPARE(int(scanLayers(list)), 7);
@@ -139,7 +117,7 @@ private Q_SLOTS:
         sim::Publisher pub;
         pub.createGlobal(1);
         for (int n = 0; n < 25; ++n)
-            QVERIFY(pub.createLayer(n, layer(1, 1)));
+            QVERIFY(pub.createLayer(n, sim::LayerSpec::of(1, 1)));
         pub.holdPresence(MainframeWindowClass);
         QList<LayerInfo> list;
         scanLayers(list);
@@ -152,7 +130,7 @@ private Q_SLOTS:
         sim::Publisher pub;
         pub.createGlobal(1);
         for (int n = 0; n <= 10; ++n)
-            pub.createLayer(n, layer(n + 1, 1));
+            pub.createLayer(n, sim::LayerSpec::of(n + 1, 1));
         pub.holdPresence(MainframeWindowClass);
         QVERIFY(QFile::exists(pub.runtimeDir() + QStringLiteral("/noXelLCDMap10")));
         QList<LayerInfo> list;
@@ -164,7 +142,7 @@ private Q_SLOTS:
     void noGlobalBlockFindsNothing()
     {
         sim::Publisher pub;
-        pub.createLayer(0, layer(4, 4));
+        pub.createLayer(0, sim::LayerSpec::of(4, 4));
         pub.holdPresence(MainframeWindowClass);
         QList<LayerInfo> list;
         QCOMPARE(int(scanLayers(list)), 255);
@@ -175,11 +153,11 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         pub.createGlobal(1);
-        pub.createLayer(0, layer(4, 4));
-        sim::LayerSpec shortOne = layer(4, 4);
+        pub.createLayer(0, sim::LayerSpec::of(4, 4));
+        sim::LayerSpec shortOne = sim::LayerSpec::of(4, 4);
         shortOne.blockSize = 100;
         QVERIFY(pub.createLayer(1, shortOne));
-        pub.createLayer(2, layer(4, 4));
+        pub.createLayer(2, sim::LayerSpec::of(4, 4));
         pub.holdPresence(MainframeWindowClass);
         QList<LayerInfo> list;
         scanLayers(list);
@@ -198,7 +176,7 @@ private Q_SLOTS:
         sim::Publisher pub;
         pub.createGlobal(1);
         // The header claims far more pixels than the block holds.
-        sim::LayerSpec lying = layer(4, 4);
+        sim::LayerSpec lying = sim::LayerSpec::of(4, 4);
         sim::PublishedBlock *b = pub.createLayer(0, lying);
         b->setXSize(100000);
         b->setYSize(100000);
@@ -221,9 +199,9 @@ private Q_SLOTS:
         WriteKey(v, 0x61, 1);
         QCOMPARE(b->keyEvent(), 0x00010161u);
 
-        QCOMPARE(attachCount(b), 2);
+        QCOMPARE(sim::attachCount(b), 2);
         detachLayer(handle);
-        QCOMPARE(attachCount(b), 1);
+        QCOMPARE(sim::attachCount(b), 1);
         detachLayer(handle); // detaching twice is harmless
         detachLayer(nullptr);
         delete handle;
@@ -244,7 +222,7 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         pub.createGlobal(1);
-        sim::PublishedBlock *b = pub.createLayer(0, layer(4, 4));
+        sim::PublishedBlock *b = pub.createLayer(0, sim::LayerSpec::of(4, 4));
         pub.holdPresence(MainframeWindowClass);
         struct shmid_ds ds;
         QCOMPARE(shmctl(b->shmId(), IPC_STAT, &ds), 0);
@@ -296,7 +274,7 @@ private Q_SLOTS:
     {
         sim::Publisher pub;
         pub.createGlobal(1);
-        pub.createLayer(0, layer(4, 4));
+        pub.createLayer(0, sim::LayerSpec::of(4, 4));
         QVERIFY(pub.holdPresence(MainframeWindowClass));
         QVERIFY(simulationRunning());
         const QByteArray dir = QFile::encodeName(pub.runtimeDir());
