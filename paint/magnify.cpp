@@ -10,6 +10,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// Eight pixels at a time where the processor has AVX2 (chosen at run time).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define NOXEL_PAINT_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -44,10 +49,88 @@ inline __m128i alphaLanes(__m128i p)
 }
 #endif
 
+#if defined(NOXEL_PAINT_AVX2)
+__attribute__((target("avx2"))) inline __m256i byteMul8(__m256i x, __m256i alpha16)
+{
+    const __m256i mask = _mm256_set1_epi32(0x00FF00FF);
+    const __m256i half = _mm256_set1_epi16(0x80);
+    __m256i ag = _mm256_srli_epi16(x, 8);
+    __m256i rb = _mm256_and_si256(x, mask);
+    ag = _mm256_mullo_epi16(ag, alpha16);
+    rb = _mm256_mullo_epi16(rb, alpha16);
+    rb = _mm256_add_epi16(rb, _mm256_srli_epi16(rb, 8));
+    ag = _mm256_add_epi16(ag, _mm256_srli_epi16(ag, 8));
+    rb = _mm256_srli_epi16(_mm256_add_epi16(rb, half), 8);
+    ag = _mm256_andnot_si256(mask, _mm256_add_epi16(ag, half));
+    return _mm256_or_si256(ag, rb);
+}
+
+__attribute__((target("avx2"))) inline __m256i alphaLanes8(__m256i p)
+{
+    __m256i a = _mm256_srli_epi16(p, 8);
+    a = _mm256_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 1, 1));
+    return _mm256_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 1, 1));
+}
+
+// The three row operations below, eight pixels at a time; each returns how
+// many pixels it did, the rest is left to the caller.
+__attribute__((target("avx2"))) int premultiplyRowAvx2(const quint32 *src, quint32 *out, int n)
+{
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + k));
+        const __m256i m = byteMul8(x, alphaLanes8(x));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k),
+                            _mm256_or_si256(_mm256_andnot_si256(alphaMask, m), _mm256_and_si256(x, alphaMask)));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int blendRowAvx2(const quint32 *p, quint32 *out, int n)
+{
+    const __m256i full = _mm256_set1_epi16(255);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + k));
+        const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(out + k));
+        const __m256i inv = _mm256_sub_epi16(full, alphaLanes8(src));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k), _mm256_add_epi32(src, byteMul8(dst, inv)));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int premultiplyBlendRowAvx2(const quint32 *src, quint32 *out, int n)
+{
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    const __m256i full = _mm256_set1_epi16(255);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + k));
+        const __m256i a = alphaLanes8(x);
+        const __m256i p = _mm256_or_si256(_mm256_andnot_si256(alphaMask, byteMul8(x, a)), _mm256_and_si256(x, alphaMask));
+        const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(out + k));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k),
+                            _mm256_add_epi32(p, byteMul8(dst, _mm256_sub_epi16(full, a))));
+    }
+    return k;
+}
+
+bool haveAvx2()
+{
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+
 // Premultiplies n ARGB32 pixels (qPremultiply's rounding).
 void premultiplyRow(const quint32 *src, quint32 *out, int n)
 {
     int k = 0;
+#if defined(NOXEL_PAINT_AVX2)
+    if (haveAvx2())
+        k = premultiplyRowAvx2(src, out, n);
+#endif
 #if defined(__SSE2__)
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     for (; k + 4 <= n; k += 4) {
@@ -65,6 +148,10 @@ void premultiplyRow(const quint32 *src, quint32 *out, int n)
 void blendRow(const quint32 *p, quint32 *out, int n)
 {
     int k = 0;
+#if defined(NOXEL_PAINT_AVX2)
+    if (haveAvx2())
+        k = blendRowAvx2(p, out, n);
+#endif
 #if defined(__SSE2__)
     const __m128i full = _mm_set1_epi16(255);
     for (; k + 4 <= n; k += 4) {
@@ -82,6 +169,10 @@ void blendRow(const quint32 *p, quint32 *out, int n)
 void premultiplyBlendRow(const quint32 *src, quint32 *out, int n)
 {
     int k = 0;
+#if defined(NOXEL_PAINT_AVX2)
+    if (haveAvx2())
+        k = premultiplyBlendRowAvx2(src, out, n);
+#endif
 #if defined(__SSE2__)
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     const __m128i full = _mm_set1_epi16(255);
@@ -477,7 +568,31 @@ void paintUnmagnified(QPainter &painter, const QRect &e, const QRect &area, cons
     paintGridRect(painter, e, s);
 }
 
+UnmagnifiedPath unmagnifiedPath = UnmagnifiedPath::Automatic;
+
+bool useRasterEngineUnmagnified()
+{
+    switch (unmagnifiedPath) {
+    case UnmagnifiedPath::RasterEngine:
+        return true;
+    case UnmagnifiedPath::Compositor:
+        return false;
+    case UnmagnifiedPath::Automatic:
+        break;
+    }
+#if defined(NOXEL_PAINT_AVX2)
+    return !haveAvx2();
+#else
+    return true;
+#endif
+}
+
 } // namespace
+
+void setUnmagnifiedPath(UnmagnifiedPath path)
+{
+    unmagnifiedPath = path;
+}
 
 void paintGridRect(QPainter &painter, const QRect &rect, const MagnifyScene &s)
 {
@@ -527,10 +642,10 @@ void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene 
     const bool gridOn = gridShown(s);
     const QRect area = imageArea(s, e);
     if (s.background != MagnifyScene::NoBackground) {
-        if (s.scale == 1 && !s.imageOpaque) {
-            // Unmagnified, every pixel differs anyway: the raster engine's own
-            // fill and blend (which it may spread over several threads) are
-            // the fastest way to the same pixels.
+        if (s.scale == 1 && !s.imageOpaque && useRasterEngineUnmagnified()) {
+            // Unmagnified without eight-pixel arithmetic: the raster engine's
+            // own fill and blend (which it may spread over several threads)
+            // are the fastest way to the same pixels.
             paintUnmagnified(painter, e, area, s, cache);
         } else {
             composeRect(painter, e, s, cache, gridOn);

@@ -64,6 +64,12 @@ struct MagnifyCache
 // source-over, then the grid.
 void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene &scene, MagnifyCache &cache);
 
+// How an unmagnified image over a background is drawn: by the row compositor
+// (where the processor has AVX2) or by the raster engine's fill and blend.
+// Both give the same pixels; tests choose each in turn.
+enum class UnmagnifiedPath { Automatic, RasterEngine, Compositor };
+void setUnmagnifiedPath(UnmagnifiedPath path);
+
 // The grid's pixels inside rect, drawn with the painter: horizontal lines on
 // rows origin.y + k * zoom from column origin.x on, vertical lines on columns
 // origin.x + k * zoom from row origin.y on; in mode 1 the vertical lines leave

@@ -61,11 +61,11 @@ private:
 
     // Renders the view in every zoom, grid mode and scroll offset and compares
     // with the reference painting; returns the number of comparisons.
-    int compareAll(MainWindow &w, ViewWidget *view, bool composite, const char *what)
+    int compareAll(MainWindow &w, ViewWidget *view, bool composite, const char *what, int zoomLevels = 10)
     {
         PaintWidget *pw = view->GetPaintWidget();
         int compared = 0;
-        for (int zi = 0; zi < ViewWidget::ZoomLevelCount; ++zi) {
+        for (int zi = 0; zi < zoomLevels; ++zi) {
             view->SetZoom(ViewWidget::ZoomFactor(zi));
             QCoreApplication::processEvents();
             const int z = view->zoom;
@@ -160,6 +160,15 @@ private Q_SLOTS:
                 const int n = compareAll(w, entry.view, false, entry.name);
                 QVERIFY2(n > 0, qPrintable(QStringLiteral("%1 over %2").arg(entry.name, b.name)));
             }
+            // Both ways of drawing an unmagnified image give the same pixels.
+            for (UnmagnifiedPath path : {UnmagnifiedPath::RasterEngine, UnmagnifiedPath::Compositor}) {
+                setUnmagnifiedPath(path);
+                for (const Background &b : Backgrounds) {
+                    apply(w, b);
+                    QVERIFY(compareAll(w, entry.view, false, entry.name, 1) > 0);
+                }
+            }
+            setUnmagnifiedPath(UnmagnifiedPath::Automatic);
             // Darkened outside a selection, also for the indexed layer
             // (converted to 32 bits first).
             apply(w, Backgrounds[2]);
