@@ -348,6 +348,36 @@ Backdrop prepareBackdrop(const MagnifyScene &s, const QRect &c, MagnifyCache &ca
     return b;
 }
 
+// Writes n output pixels, each source pixel repeated scale times; the first
+// source pixel's run starts skip pixels before the first output.
+void expandRow(const quint32 *src, quint32 *out, int skip, int scale, int n)
+{
+    quint32 *o = out;
+    quint32 *const end = out + n;
+    // The first, possibly partial, run.
+    const int head = qMin(scale - skip, n);
+    std::fill(o, o + head, *src++);
+    o += head;
+    switch (scale) {
+    case 2:
+        for (; end - o >= 2; o += 2, ++src)
+            o[0] = o[1] = *src;
+        break;
+    case 4:
+        for (; end - o >= 4; o += 4, ++src)
+            o[0] = o[1] = o[2] = o[3] = *src;
+        break;
+    default:
+        for (; end - o >= scale; o += scale, ++src)
+            std::fill(o, o + scale, *src);
+        break;
+    }
+    // The last, partial, run (none when the output ended on a run's end:
+    // then src points past the row and must not be read).
+    if (o < end)
+        std::fill(o, end, *src);
+}
+
 // Draws source row pixels over out (columns [area.left, area.right] of the
 // widget; out[0] is widget column x0), each source pixel covering scale
 // output pixels. The source row is premultiplied and magnified into the
@@ -378,18 +408,17 @@ void blendSourceRow(quint32 *out, int x0, const QRect &area, const MagnifyScene 
     }
     cache.premultiplied.resize(qsizetype(count) + (scale > 1 && !opaque ? n : 0));
     quint32 *pm = cache.premultiplied.data();
-    row.premultiply(first, count, pm);
+    const quint32 *src = pm;
+    if (row.format == QImage::Format_ARGB32_Premultiplied)
+        src = reinterpret_cast<const quint32 *>(row.line) + first; // already premultiplied
+    else
+        row.premultiply(first, count, pm);
     if (scale == 1) {
-        blendRow(pm, target, n);
+        blendRow(src, target, n);
         return;
     }
     quint32 *wide = opaque ? target : pm + count;
-    int x = xBegin;
-    for (int i = first; i <= last; ++i) {
-        const int runEnd = int(qMin<qint64>(qint64(dx) + qint64(i + 1) * scale - 1, xEnd));
-        std::fill(wide + (x - xBegin), wide + (runEnd - xBegin) + 1, pm[i - first]);
-        x = runEnd + 1;
-    }
+    expandRow(src, wide, int(qint64(xBegin) - dx - qint64(first) * scale), scale, n);
     if (!opaque)
         blendRow(wide, target, n);
 }
