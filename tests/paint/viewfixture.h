@@ -27,12 +27,7 @@ inline void quiet(MainWindow &w)
 
 inline sim::LayerSpec spec(int w, int h, int numColors = 0, int bpp = 32)
 {
-    sim::LayerSpec s;
-    s.xSize = w;
-    s.ySize = h;
-    s.numColors = numColors;
-    s.bitsPerPixel = bpp;
-    return s;
+    return sim::LayerSpec::of(w, h, numColors, bpp);
 }
 
 inline LayerInfo infoOf(int index, const sim::LayerSpec &s)

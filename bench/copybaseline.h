@@ -1,0 +1,48 @@
+#pragma once
+
+// The memory-bandwidth baseline every benchmark prints its ratios against:
+// memcpy between two buffers larger than the last-level cache.
+#include <benchmark/benchmark.h>
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+// Two buffers larger than the last-level cache; each copy starts at the
+// next slot so that it streams from and to memory, not cache.
+class CopyBaseline
+{
+public:
+    static CopyBaseline &instance()
+    {
+        static CopyBaseline b;
+        return b;
+    }
+    void copy(size_t bytes)
+    {
+        if (m_offset + bytes > m_size)
+            m_offset = 0;
+        std::memcpy(m_dst.get() + m_offset, m_src.get() + m_offset, bytes);
+        benchmark::DoNotOptimize(m_dst.get()[m_offset]);
+        m_offset += (bytes + 4095) / 4096 * 4096;
+    }
+
+private:
+    CopyBaseline()
+    {
+        long llc = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        if (llc <= 0)
+            llc = sysconf(_SC_LEVEL2_CACHE_SIZE);
+        m_size = std::clamp<size_t>(size_t(std::max<long>(llc, 0)) * 5 / 4, size_t(64) << 20, size_t(1) << 30);
+        m_src.reset(new uchar[m_size]);
+        m_dst.reset(new uchar[m_size]);
+        std::memset(m_src.get(), 1, m_size);
+        std::memset(m_dst.get(), 2, m_size);
+    }
+    size_t m_size = 0;
+    size_t m_offset = 0;
+    std::unique_ptr<uchar[]> m_src, m_dst;
+};
