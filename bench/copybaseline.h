@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 // Two buffers larger than the last-level cache; each copy starts at the
@@ -45,4 +48,24 @@ private:
     size_t m_size = 0;
     size_t m_offset = 0;
     std::unique_ptr<uchar[]> m_src, m_dst;
+};
+
+// Keeps the seconds per iteration of every benchmark (the fastest of its
+// repetitions) for the ratios printed after the table.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+                continue;
+            const double t = run.real_accumulated_time / double(run.iterations);
+            const auto it = seconds.find(run.benchmark_name());
+            if (it == seconds.end() || t < it->second)
+                seconds[run.benchmark_name()] = t;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
 };

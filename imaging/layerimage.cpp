@@ -128,6 +128,22 @@ inline quint32 *line32(QImage &image, int y)
     return reinterpret_cast<quint32 *>(image.scanLine(y));
 }
 
+
+// Fills each row of a 32-bit image: the pixels that lie inside the block
+// through decode, the absent ones on either side fully transparent.
+template <typename Decode>
+void decodeRows(QImage &image, const ReadGeometry &geo, int w, int h, Decode decode)
+{
+    for (int y = 0; y < h; ++y) {
+        quint32 *out = line32(image, y);
+        const RowSpan span = geo.row(y);
+        std::fill(out, out + span.begin, 0u);
+        if (span.data)
+            decode(span.data, out + span.begin, span.end - span.begin);
+        std::fill(out + span.end, out + w, 0u);
+    }
+}
+
 CImage readTrueColor(const PixelRules &rules, const ReadGeometry &geo, qint64 stride,
                      int w, int h, int l, int t, int r, int b)
 {
@@ -144,14 +160,7 @@ CImage readTrueColor(const PixelRules &rules, const ReadGeometry &geo, qint64 st
     QImage image(w, h, QImage::Format_ARGB32);
     if (image.isNull())
         return CImage();
-    for (int y = 0; y < h; ++y) {
-        quint32 *out = line32(image, y);
-        const RowSpan span = geo.row(y);
-        std::fill(out, out + span.begin, 0u);
-        if (span.data)
-            applyRulesRow(span.data, out + span.begin, span.end - span.begin, rules);
-        std::fill(out + span.end, out + w, 0u);
-    }
+    decodeRows(image, geo, w, h, [&rules](const uchar *in, quint32 *out, qint64 n) { applyRulesRow(in, out, n, rules); });
     return CImage(image, l, t, r, b);
 }
 
@@ -194,14 +203,7 @@ CImage readIndexed(const QVector<QRgb> &palette, const PixelRules &rules, const 
         return CImage();
     quint32 table[256];
     lookupTable(palette, rules, table);
-    for (int y = 0; y < h; ++y) {
-        quint32 *out = line32(image, y);
-        const RowSpan span = geo.row(y);
-        std::fill(out, out + span.begin, 0u);
-        if (span.data)
-            expandIndexedRow(span.data, out + span.begin, span.end - span.begin, table);
-        std::fill(out + span.end, out + w, 0u);
-    }
+    decodeRows(image, geo, w, h, [&table](const uchar *in, quint32 *out, qint64 n) { expandIndexedRow(in, out, n, table); });
     return CImage(image, l, t, r, b);
 }
 

@@ -163,31 +163,11 @@ void BM_PixelColor(benchmark::State &state)
 }
 BENCHMARK(BM_PixelColor)->Args({LayerW, LayerH})->Args({16, 16})->Unit(benchmark::kNanosecond);
 
-// Keeps the seconds per iteration of every run for the summary.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            const double t = run.real_accumulated_time / double(run.iterations);
-            const std::string name = run.benchmark_name();
-            auto it = times.find(name);
-            if (it == times.end() || t < it->second)
-                times[name] = t;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 void printRatio(const RatioReporter &r, const char *what, const std::string &name, const std::string &base,
                 const char *target)
 {
-    const auto a = r.times.find(name), b = r.times.find(base);
-    if (a == r.times.end() || b == r.times.end() || b->second <= 0)
+    const auto a = r.seconds.find(name), b = r.seconds.find(base);
+    if (a == r.seconds.end() || b == r.seconds.end() || b->second <= 0)
         return;
     std::printf("  %-52s %9.4g x %s   (target: %s)\n", what, a->second / b->second, base.c_str(), target);
 }

@@ -216,22 +216,6 @@ void BM_RefreshUnchanged(benchmark::State &state)
 }
 BENCHMARK(BM_RefreshUnchanged);
 
-// Keeps the seconds per iteration of every run for the summary.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
 void printCase(const RatioReporter &r, const char *what, const std::string &name, bool strict)
 {
     const auto widget = r.seconds.find("BM_Widget_" + name);
