@@ -128,7 +128,13 @@ QRect SelectionRect::GetRect() const
 
 void SelectionRect::ComputeGeometry()
 {
-    setGeometry(QRect(start * zoom, end * zoom).normalized());
+    // Ordered by hand: QRect::normalized() would pull swapped corners in by
+    // one pixel, so a selection drawn up-left would differ from one drawn
+    // down-right.
+    const QPoint a = start * zoom;
+    const QPoint b = end * zoom;
+    setGeometry(QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())),
+                      QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y()))));
     // The resize event follows only while the widget is visible; the area,
     // strip and host must follow in every case.
     SyncGeometry();
@@ -147,8 +153,9 @@ void SelectionRect::ShowInStrip()
 {
     if (!selectionWidget)
         return;
-    // An empty selection shows as none, so the strip never offers to edit it.
-    if (IsEmpty()) {
+    // A selection without pixels shows as none, so the strip never offers
+    // to edit it.
+    if (!IsValid()) {
         selectionWidget->Clear();
         return;
     }
@@ -221,8 +228,7 @@ void SelectionRect::mouseMoveEvent(QMouseEvent *event)
     MoveTo(q.x(), q.y());
     lastGlobalPos = global;
     ReportStatus(GetTopLeft(), KindMoved);
-    if (selectionWidget)
-        selectionWidget->SetValues(q.x() / zoom, q.y() / zoom, size.width(), size.height());
+    ShowInStrip();
 }
 
 void SelectionRect::enterEvent(QEnterEvent *)
