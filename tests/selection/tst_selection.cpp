@@ -256,14 +256,6 @@ private Q_SLOTS:
         QCOMPARE(sel->Area()->size(), QSize(6, 6));
         QCOMPARE(host.changes.last(), QRect(5, 5, 2, 2));
     }
-
-    void roundToZoom()
-    {
-        QCOMPARE(RoundToZoom(13, 4), 12);
-        QCOMPARE(RoundToZoom(12, 4), 12);
-        QCOMPARE(RoundToZoom(4, 1), 4);
-        QCOMPARE(RoundToZoom(0, 3), 0);
-    }
 };
 
 QTEST_MAIN(TestSelection)

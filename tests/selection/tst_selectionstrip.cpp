@@ -158,6 +158,15 @@ private Q_SLOTS:
         view->show();
         QVERIFY(editWith(strip, [view](EditSelectionDialog *) { delete view; }));
         QVERIFY(target.set.isEmpty());
+
+        // The same for the strip's own menu.
+        view = new QWidget;
+        strip = new SelectionWidget(view, &target);
+        view->show();
+        auto ran = modalwait::whenOpen<QMenu>([view](QMenu *) { delete view; });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1), strip->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(strip, &event);
+        QVERIFY(*ran);
     }
 };
 
