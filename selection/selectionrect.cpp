@@ -24,6 +24,16 @@ QPoint divided(const QPoint &p, int z)
     return QPoint(p.x() / z, p.y() / z);
 }
 
+// Image pixel to widget pixel, computed in 64 bits and kept within widget
+// coordinates, so an absurd layer size from the simulation cannot overflow.
+QPoint zoomed(const QPoint &p, int z)
+{
+    const auto one = [z](int v) {
+        return int(qBound(-qint64(QWIDGETSIZE_MAX), qint64(v) * z, qint64(QWIDGETSIZE_MAX)));
+    };
+    return QPoint(one(p.x()), one(p.y()));
+}
+
 } // namespace
 
 int RoundToZoom(int v, int zoom)
@@ -46,7 +56,7 @@ SelectionRect::SelectionRect(const QPoint &s, int z, SelectionHost *h)
     setAttribute(Qt::WA_MouseTracking);
     setWindowFlags(windowFlags() | Qt::SubWindow);
     // Empty until SetEnd: a corner and no size.
-    setGeometry(QRect(QPoint(s.x() * zoom, s.y() * zoom), QSize()));
+    setGeometry(QRect(zoomed(s, zoom), QSize()));
 
     area = new SelectionArea(this);
     area->move(0, 0);
@@ -82,7 +92,7 @@ void SelectionRect::MoveTo(int x, int y)
     const QPoint d = end - start;
     start = p;
     end = p + QPoint(std::abs(d.x()), std::abs(d.y()));
-    move(start * zoom);
+    move(zoomed(start, zoom));
     NotifyHost();
 }
 
@@ -131,8 +141,8 @@ void SelectionRect::ComputeGeometry()
     // Ordered by hand: QRect::normalized() would pull swapped corners in by
     // one pixel, so a selection drawn up-left would differ from one drawn
     // down-right.
-    const QPoint a = start * zoom;
-    const QPoint b = end * zoom;
+    const QPoint a = zoomed(start, zoom);
+    const QPoint b = zoomed(end, zoom);
     setGeometry(QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())),
                       QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y()))));
     // The resize event follows only while the widget is visible; the area,
@@ -220,10 +230,11 @@ void SelectionRect::mouseMoveEvent(QMouseEvent *event)
     const QSize size = GetSize();
     q.setX(qBound(0, q.x(), qMax(0, W - 1)));
     q.setY(qBound(0, q.y(), qMax(0, H - 1)));
-    if (q.x() + size.width() * zoom > W)
-        q.setX(qMax(0, W - size.width() * zoom));
-    if (q.y() + size.height() * zoom > H)
-        q.setY(qMax(0, H - size.height() * zoom));
+    const QPoint span = zoomed(QPoint(size.width(), size.height()), zoom);
+    if (qint64(q.x()) + span.x() > W)
+        q.setX(qMax(0, W - span.x()));
+    if (qint64(q.y()) + span.y() > H)
+        q.setY(qMax(0, H - span.y()));
 
     MoveTo(q.x(), q.y());
     lastGlobalPos = global;

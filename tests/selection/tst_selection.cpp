@@ -244,6 +244,16 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!sel->BlinkPhase(), 5000);
     }
 
+    void absurdPixelsDoNotOverflow()
+    {
+        // A layer width from the simulation far beyond what a widget can show.
+        FakePaintWidget host(20, 15, 4);
+        SelectionRect *sel = host.startAt({400000000, 1}, 16);
+        sel->SetEnd({400000010, 3});
+        QVERIFY(sel->x() >= 0);
+        QVERIFY(sel->geometry().right() >= sel->x());
+    }
+
     void resizeToAndMoveToSetByNumbers()
     {
         FakePaintWidget host(20, 15, 3);
