@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("noXelView"));
 
     QApplication *app = new QApplication(argc, argv);
+    ForgetHighDpiScalingVariable();
     MainWindow *window = new MainWindow;
     setMainWindow(window);
     window->show();

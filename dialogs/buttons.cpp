@@ -167,13 +167,7 @@ QSize ColorField::sizeHint() const
 void ColorField::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    // QColor(QRgb) drops the alpha byte: the swatch always shows the colour opaque.
+    // QColor(QRgb) drops the alpha byte: the swatch always shows the colour
+    // opaque, enabled or not (a disabled swatch still names its colour).
     painter.fillRect(rect(), QColor(QRgb(color_)));
-    if (!isEnabled()) {
-        // A disabled swatch is washed out with the window colour, so it reads
-        // as greyed like the button beside it; its colour stays recognisable.
-        QColor wash = palette().color(QPalette::Disabled, QPalette::Window);
-        wash.setAlpha(170);
-        painter.fillRect(rect(), wash);
-    }
 }

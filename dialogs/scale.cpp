@@ -6,6 +6,8 @@
 
 namespace {
 float scaleOverride = 0.0f;
+// Set while QT_ENABLE_HIGHDPI_SCALING holds the value this process put there.
+bool scalingVariableSet = false;
 }
 
 float GetScale()
@@ -15,15 +17,35 @@ float GetScale()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return 1.0f;
-    const qreal dpi = screen->logicalDotsPerInchX();
+    return ScaleForDpi(WidgetDpi(screen->logicalDotsPerInchX()));
+}
+
+int WidgetDpi(qreal screenDpi)
+{
+    return qRound(screenDpi);
+}
+
+float ScaleForDpi(int dpi)
+{
     // A screen that reports no resolution is taken as the 96 dpi baseline.
     return dpi > 0 ? float(dpi / 96.0) : 1.0f;
 }
 
 void DisableAutomaticHighDpiScaling()
 {
-    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
+    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) {
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+        scalingVariableSet = true;
+    }
+}
+
+void ForgetHighDpiScalingVariable()
+{
+    // The application object has read the variable at its construction; a
+    // value the user set stays, since it was theirs to pass on.
+    if (scalingVariableSet)
+        qunsetenv("QT_ENABLE_HIGHDPI_SCALING");
+    scalingVariableSet = false;
 }
 
 void SetScale(float scale)

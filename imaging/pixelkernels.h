@@ -3,11 +3,25 @@
 #include <QtGlobal>
 #include <QRgb>
 
-// Row kernels shared by the layer read, the CImage operations and the
-// composite. Each works on a run of pixels; source rows may be unaligned
-// (they lie in foreign memory at any byte offset), destinations are the
-// tool's own images.
+// Row kernels shared by the layer read, the CImage operations, the
+// composite and the paint widgets. Each works on a run of pixels; source
+// rows may be unaligned (they lie in foreign memory at any byte offset),
+// destinations are the tool's own images. Every kernel gives the same pixels
+// whichever instruction set runs it.
 namespace imaging {
+
+// The instruction sets a kernel may use: plain C++, four pixels at a time
+// (SSE2), eight at a time (AVX2, where the processor has it).
+enum class KernelSet { Plain, Sse2, Avx2 };
+
+// The best set this build and processor offer.
+KernelSet bestKernelSet();
+// The set the kernels use: the best one, or Plain when the environment
+// variable NOXEL_PLAIN_KERNELS is 1 at the first call (read once, so tests
+// can run the path a processor without SIMD takes).
+KernelSet kernelSet();
+// Replaces the set in use (tests); limited to what bestKernelSet() offers.
+void setKernelSet(KernelSet set);
 
 // The rewriting a freshly read 32-bit pixel goes through: the alpha
 // convention first, then at most one transparency rule.
@@ -69,8 +83,16 @@ void expandIndexedRow(const uchar *src, quint32 *dst, qint64 n, const quint32 *t
 // Qt's raster engine.
 void blendRowOverPremultiplied(const uchar *src, quint32 *dst, qint64 n);
 
+// Premultiplies n ARGB32 pixels, with qPremultiply's rounding.
+void premultiplyRow(const quint32 *src, quint32 *out, qint64 n);
+// out[k] = p[k] source-over out[k] for n premultiplied pixels.
+void blendPremultipliedRow(const quint32 *p, quint32 *out, qint64 n);
+// out[k] = premultiplied src[k] source-over out[k] for n ARGB32 pixels, in
+// one pass.
+void premultiplyBlendRow(const quint32 *src, quint32 *out, qint64 n);
+
 // Qt's premultiplication and byte multiplication (x * a / 255 per channel,
-// rounded the way Qt rounds).
+// rounded the way Qt rounds). The scalar definition every kernel matches.
 inline quint32 byteMul(quint32 x, quint32 a)
 {
     quint32 t = (x & 0xFF00FFu) * a;
@@ -86,6 +108,12 @@ inline quint32 premultiply(quint32 x)
     const quint32 a = x >> 24;
     return (byteMul(x, a) & 0x00FFFFFFu) | (a << 24);
 }
+// Source-over of a premultiplied pixel onto a premultiplied pixel.
+inline quint32 blendPremultiplied(quint32 p, quint32 d)
+{
+    return p + byteMul(d, 255u - (p >> 24));
+}
+// Source-over of a non-premultiplied pixel onto a premultiplied pixel.
 inline quint32 blendPixel(quint32 s, quint32 d)
 {
     const quint32 a = s >> 24;

@@ -65,7 +65,8 @@ struct MagnifyCache
 void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene &scene, MagnifyCache &cache);
 
 // How an unmagnified image over a background is drawn: by the row compositor
-// (where the processor has AVX2) or by the raster engine's fill and blend.
+// (where the kernels run eight pixels at a time, imaging::KernelSet::Avx2)
+// or by the raster engine's fill and blend.
 // Both give the same pixels; tests choose each in turn.
 enum class UnmagnifiedPath { Automatic, RasterEngine, Compositor };
 void setUnmagnifiedPath(UnmagnifiedPath path);
@@ -75,25 +76,3 @@ void setUnmagnifiedPath(UnmagnifiedPath path);
 // origin.x + k * zoom from row origin.y on; in mode 1 the vertical lines leave
 // out the rows of the horizontal lines.
 void paintGridRect(QPainter &painter, const QRect &rect, const MagnifyScene &scene);
-
-// Source-over of a premultiplied pixel onto a premultiplied pixel, with the
-// rounding of Qt's raster engine.
-inline quint32 byteMul(quint32 x, quint32 a)
-{
-    quint32 t = (x & 0xFF00FFu) * a;
-    t = (t + ((t >> 8) & 0xFF00FFu) + 0x800080u) >> 8;
-    t &= 0xFF00FFu;
-    x = ((x >> 8) & 0xFF00FFu) * a;
-    x = (x + ((x >> 8) & 0xFF00FFu) + 0x800080u);
-    x &= 0xFF00FF00u;
-    return x | t;
-}
-
-inline quint32 sourceOver(quint32 src, quint32 dst)
-{
-    if (src >= 0xFF000000u)
-        return src;
-    if (src == 0)
-        return dst;
-    return src + byteMul(dst, 255u - (src >> 24));
-}

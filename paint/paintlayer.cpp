@@ -94,9 +94,8 @@ void PaintLayer::paintEvent(QPaintEvent *event)
     }
 
     // A view without a block (it vanished before the view was built) shows
-    // its background only.
+    // its background and, like every view, the grid.
     if (view->GetRecord().isNull()) {
-        scene.grid = false;
         paintMagnified(painter, exposed, scene, cache);
         return;
     }

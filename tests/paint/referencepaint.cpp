@@ -65,8 +65,10 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
     } else if (mw->layerCount == 1) {
         p.fillRect(whole, Qt::black);
     }
-    if (v->GetRecord().isNull())
+    if (v->GetRecord().isNull()) {
+        referenceGrid(p, widget);
         return;
+    }
     const QSize scroll = v->GetScrollPos();
     CImage image = widget->contentImage();
     shade(widget, image, true);

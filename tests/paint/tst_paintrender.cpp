@@ -198,7 +198,7 @@ private Q_SLOTS:
         }
     }
 
-    void missingBlockPaintsBackgroundOnly()
+    void missingBlockPaintsBackgroundAndGrid()
     {
         window.reset(new MainWindow);
         setMainWindow(window.get());
@@ -214,7 +214,7 @@ private Q_SLOTS:
         QCOMPARE(img.size(), QSize(120, 90));
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
-                QCOMPARE(img.pixel(x, y), 0xFF000000u);
+                QCOMPARE(img.pixel(x, y), x % 3 == 0 || y % 3 == 0 ? (view->gridColor | 0xFF000000u) : 0xFF000000u);
         QCOMPARE(view->GetPaintWidget()->pixelColor(1, 1), 0u);
         QCOMPARE(view->GetPaintWidget()->pixelIndex(1, 1), 0);
         QVERIFY(view->GetPaintWidget()->contentImage().isNull());
