@@ -8,6 +8,7 @@
 #include "dialogs/gridsetting.h"
 #include "dialogs/manual.h"
 #include "dialogs/manualwarndialog.h"
+#include "dialogs/modalscope.h"
 #include "dialogs/multidisplaydialog.h"
 #include "dialogs/transparencydialog.h"
 #include "palette/palettewidget.h"
@@ -25,6 +26,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -37,13 +40,6 @@ MainWindow *theMainWindow = nullptr;
 QSpacerItem *expandingSpacer()
 {
     return new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-// The number after the "&" of a dynamic View entry ("Layer &3" is 3).
-int numberAfterAmpersand(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('&'));
-    return parts.size() > 1 ? parts.at(1).toInt() : -1;
 }
 
 } // namespace
@@ -374,9 +370,27 @@ void MainWindow::RequestRestoreSize()
 void MainWindow::OnTimerResize()
 {
     const QSize s = sizeHint();
-    resize(qMax(350, s.width()), qMax(300, s.height()));
+    ResizeWithinScreen(QSize(qMax(350, s.width()), qMax(300, s.height())));
     if (splitter)
         splitter->restoreState(splitterState);
+}
+
+QSize MainWindow::ScreenLimit() const
+{
+    const QScreen *s = screen();
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    if (!s)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The window frame lies outside the client size that resize() sets.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize avail = s->availableGeometry().size() - frame.expandedTo(QSize(0, 0));
+    return avail.expandedTo(QSize(1, 1));
+}
+
+void MainWindow::ResizeWithinScreen(const QSize &size)
+{
+    resize(size.boundedTo(ScreenLimit()).expandedTo(QSize(1, 1)));
 }
 
 QSize MainWindow::sizeHint() const
@@ -404,7 +418,15 @@ void MainWindow::OnTimerLoad()
 
 void MainWindow::OnTimerRedraw()
 {
-    if (!simlink::simulationRunning()) {
+    if (teardownPending || !simlink::simulationRunning()) {
+        if (ModalScope::IsOpen()) {
+            // A dialog or menu of a view runs its own event loop and uses its
+            // objects when it returns: keep the views until it has closed,
+            // but stop reading the blocks, which may be gone.
+            if (!teardownPending)
+                SuspendViews();
+            return;
+        }
         ClearViews();
         SetStatusText(QString());
         redrawTimer->stop();
@@ -532,6 +554,7 @@ void MainWindow::BuildViews()
 
     if (signature.isEmpty()) {
         // First connection since start: fit the window to the views.
+        SyncViewControls();
         RequestRestoreSize();
         return;
     }
@@ -544,6 +567,9 @@ void MainWindow::BuildViews()
         }
     }
     signature = current;
+    // Restored states show and hide views: the View entries and palette
+    // buttons follow.
+    SyncViewControls();
 }
 
 void MainWindow::FillViewMenu(QMenu *menu, QList<QAction *> &actions, const QList<int> &numbers,
@@ -578,9 +604,20 @@ QByteArray MainWindow::BuildSignature() const
     return s;
 }
 
+void MainWindow::SuspendViews()
+{
+    // The signature reads the blocks: take it while they are attached.
+    signature = BuildSignature();
+    teardownPending = true;
+    for (ViewLayer *view : qAsConst(layerViews))
+        view->DetachBlock();
+}
+
 void MainWindow::ClearViews()
 {
-    signature = BuildSignature();
+    if (!teardownPending)
+        signature = BuildSignature();
+    teardownPending = false;
     savedStates.clear();
     for (CWidget *view : qAsConst(viewMap)) {
         ViewState state;
@@ -620,106 +657,4 @@ void MainWindow::ClearViews()
             delete item;
     }
     SetNoSimulationText(true);
-}
-
-// ---- Showing and hiding views -----------------------------------------------
-
-void MainWindow::SetActionChecked(QAction *action, bool checked, bool withSignals)
-{
-    if (!action)
-        return;
-    const bool wasBlocked = withSignals ? action->signalsBlocked() : action->blockSignals(true);
-    action->setChecked(checked);
-    if (!withSignals)
-        action->blockSignals(wasBlocked);
-}
-
-void MainWindow::ShowLayerView(int n, bool show, bool adjust)
-{
-    if (n == -1) {
-        if (compositeView)
-            compositeView->setVisible(show);
-        compositeAction->setChecked(show);
-        if (adjust)
-            RequestRestoreSize();
-    } else if (n >= 0 && n < layerViews.size()) {
-        layerViews.at(n)->setVisible(show);
-        SetActionChecked(visibleLayerActions.value(n), show, adjust);
-        if (adjust)
-            RequestRestoreSize();
-    } else if (adjust) {
-        RequestRestoreSize();
-    }
-}
-
-void MainWindow::ShowVirtView(int n, bool show, bool adjust)
-{
-    for (int i = 0; i < virtViews.size(); ++i) {
-        if (virtViews.at(i)->GetIndex() != n)
-            continue;
-        virtViews.at(i)->setVisible(show);
-        SetActionChecked(virtualLayerActions.value(i), show, adjust);
-        if (adjust)
-            RequestRestoreSize();
-        return;
-    }
-    if (adjust)
-        RequestRestoreSize();
-}
-
-void MainWindow::ShowPaletteView(int n, bool show, bool adjust)
-{
-    for (PaletteWidget *panel : qAsConst(paletteViews)) {
-        if (panel->GetIndex() != n)
-            continue;
-        panel->setVisible(show);
-        panel->View()->SetPaletteButtonDisabled(show);
-        break;
-    }
-    for (QAction *action : qAsConst(paletteActions))
-        if (numberAfterAmpersand(action->text()) == n)
-            SetActionChecked(action, show, adjust);
-    if (adjust)
-        RequestRestoreSize();
-}
-
-void MainWindow::OnActVisLayers(bool on)
-{
-    const int i = visibleLayerActions.indexOf(qobject_cast<QAction *>(sender()));
-    ShowLayerView(i >= 0 ? i : -1, on, true);
-}
-
-void MainWindow::OnActVirtLayers(bool on)
-{
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowVirtView(numberAfterAmpersand(action->text()), on, true);
-}
-
-void MainWindow::OnActColors(bool on)
-{
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowPaletteView(numberAfterAmpersand(action->text()), on, true);
-}
-
-void MainWindow::OnActCompositeView(bool on)
-{
-    ShowLayerView(-1, on, true);
-}
-
-void MainWindow::OnTimerSaveSplitter()
-{
-    if (splitter)
-        splitterState = splitter->saveState();
-}
-
-void MainWindow::OnSplitterMove(int, int)
-{
-    if (!scrollArea || !viewContainer)
-        return;
-    const QRect b = scrollArea->visibleRegion().boundingRect();
-    if (b.width() == 0 && b.height() == 0)
-        return;
-    viewContainer->resize(b.width(), b.height());
 }
