@@ -8,6 +8,7 @@
 #include "dialogs/gridsetting.h"
 #include "dialogs/manual.h"
 #include "dialogs/manualwarndialog.h"
+#include "dialogs/modalscope.h"
 #include "dialogs/multidisplaydialog.h"
 #include "dialogs/transparencydialog.h"
 #include "palette/palettewidget.h"
@@ -25,6 +26,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -33,18 +36,6 @@
 namespace {
 
 MainWindow *theMainWindow = nullptr;
-
-QSpacerItem *expandingSpacer()
-{
-    return new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-// The number after the "&" of a dynamic View entry ("Layer &3" is 3).
-int numberAfterAmpersand(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('&'));
-    return parts.size() > 1 ? parts.at(1).toInt() : -1;
-}
 
 } // namespace
 
@@ -374,9 +365,27 @@ void MainWindow::RequestRestoreSize()
 void MainWindow::OnTimerResize()
 {
     const QSize s = sizeHint();
-    resize(qMax(350, s.width()), qMax(300, s.height()));
+    ResizeWithinScreen(QSize(qMax(350, s.width()), qMax(300, s.height())));
     if (splitter)
         splitter->restoreState(splitterState);
+}
+
+QSize MainWindow::ScreenLimit() const
+{
+    const QScreen *s = screen();
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    if (!s)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The window frame lies outside the client size that resize() sets.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize avail = s->availableGeometry().size() - frame.expandedTo(QSize(0, 0));
+    return avail.expandedTo(QSize(1, 1));
+}
+
+void MainWindow::ResizeWithinScreen(const QSize &size)
+{
+    resize(size.boundedTo(ScreenLimit()).expandedTo(QSize(1, 1)));
 }
 
 QSize MainWindow::sizeHint() const
@@ -386,340 +395,4 @@ QSize MainWindow::sizeHint() const
     if (menuBar_)
         s.rheight() += menuBar_->geometry().height();
     return s;
-}
-
-// ---- Refresh cycle ----------------------------------------------------------
-
-void MainWindow::OnTimerLoad()
-{
-    if (layers.isEmpty()) {
-        alphaMode = simlink::scanLayers(layers);
-        layerCount = unsigned(layers.size());
-    }
-    if (!layers.isEmpty()) {
-        loadTimer->stop();
-        BuildViews();
-    }
-}
-
-void MainWindow::OnTimerRedraw()
-{
-    if (!simlink::simulationRunning()) {
-        ClearViews();
-        SetStatusText(QString());
-        redrawTimer->stop();
-        transTimer->stop();
-        loadTimer->start(25);
-        return;
-    }
-    // Every layer view refreshes, also after an earlier one changed.
-    bool changed = false;
-    for (ViewLayer *view : qAsConst(layerViews))
-        changed = view->Refresh() || changed;
-    if (changed && compositeView)
-        compositeView->RepaintImage();
-}
-
-void MainWindow::OnTimerTrans()
-{
-    transPhase = 1 - transPhase;
-    for (ViewLayer *view : qAsConst(layerViews))
-        view->forceRefresh = true;
-    for (ViewVirtLayer *view : qAsConst(virtViews))
-        view->forceRefresh = true;
-}
-
-void MainWindow::BuildViews()
-{
-    SetNoSimulationText(false);
-
-    QGridLayout *grid = new QGridLayout;
-    QVBoxLayout *right = new QVBoxLayout;
-
-    for (int i = 0; i < int(layerCount) && i < layers.size(); ++i) {
-        QVBoxLayout *column = new QVBoxLayout;
-        ViewLayer *view = new ViewLayer(this, layers.at(i));
-        column->addWidget(view);
-        column->addItem(expandingSpacer());
-        grid->addLayout(column, i, 0);
-        layerViews.append(view);
-        viewMap.insert(view->GetId(), view);
-
-        if (view->IsIndexed()) {
-            QVBoxLayout *paletteColumn = new QVBoxLayout;
-            PaletteWidget *panel = new PaletteWidget(this, view, highlightPaletteColors != 0);
-            paletteColumn->addWidget(panel);
-            paletteColumn->addItem(expandingSpacer());
-            grid->addLayout(paletteColumn, i, 1);
-            paletteViews.append(panel);
-            viewMap.insert(panel->GetId(), panel);
-        }
-
-        if (layers.at(i).hasVirtualScreen()) {
-            ViewVirtLayer *virtView = new ViewVirtLayer(this, view);
-            virtViews.append(virtView);
-            viewMap.insert(virtView->GetId(), virtView);
-            right->addWidget(virtView, 0, Qt::AlignRight | Qt::AlignTop);
-            right->addItem(expandingSpacer());
-        }
-    }
-
-    if (!layerViews.isEmpty() && simlink::compositeSize(layerViews.first()->GetRecord())) {
-        compositeView = new ViewComposite(this, &layerViews);
-        viewMap.insert(ViewId::Composite, compositeView);
-        right->addWidget(compositeView, 0, Qt::AlignRight | Qt::AlignTop);
-        right->addItem(expandingSpacer());
-
-        splitter = new QSplitter(Qt::Horizontal, this);
-        scrollArea = new LayerScrollArea(this);
-        viewContainer = new QWidget(scrollArea);
-        viewContainer->setLayout(grid);
-        viewContainer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        scrollArea->setWidget(viewContainer);
-        scrollArea->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        scrollArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-
-        splitterPanel = new QWidget(this);
-        splitterPanel->setLayout(right);
-        splitterPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-
-        splitter->addWidget(scrollArea);
-        splitter->addWidget(splitterPanel);
-        splitter->setOpaqueResize(false);
-        splitter->setCollapsible(0, false);
-        splitter->setCollapsible(1, false);
-        splitter->setHandleWidth(8);
-        splitter->setStretchFactor(1, 1);
-
-        centralLayout->addWidget(splitter);
-        connect(splitter, &QSplitter::splitterMoved, this, &MainWindow::OnSplitterMove);
-        QTimer::singleShot(5, this, &MainWindow::OnTimerSaveSplitter);
-    } else {
-        QHBoxLayout *row = new QHBoxLayout;
-        row->addLayout(grid);
-        row->addLayout(right);
-        row->addItem(expandingSpacer());
-        centralLayout->addLayout(row);
-    }
-
-    redrawTimer->start(15);
-    if (transDrawMode == 0)
-        transTimer->start(500);
-
-    QList<int> numbers;
-    for (ViewLayer *view : qAsConst(layerViews))
-        numbers.append(view->GetIndex());
-    FillViewMenu(visibleLayerMenu, visibleLayerActions, numbers, "Layer &%1", &MainWindow::OnActVisLayers);
-    numbers.clear();
-    for (ViewVirtLayer *view : qAsConst(virtViews))
-        numbers.append(view->GetIndex());
-    FillViewMenu(virtualLayerMenu, virtualLayerActions, numbers, "Layer &%1", &MainWindow::OnActVirtLayers);
-    numbers.clear();
-    for (PaletteWidget *panel : qAsConst(paletteViews))
-        numbers.append(panel->GetIndex());
-    FillViewMenu(palettesMenu, paletteActions, numbers, "Palette &%1", &MainWindow::OnActColors);
-    if (compositeView) {
-        compositeAction->setCheckable(true);
-        compositeAction->setEnabled(true);
-        compositeAction->setChecked(true);
-        connect(compositeAction, &QAction::toggled, this, &MainWindow::OnActCompositeView, Qt::UniqueConnection);
-    }
-
-    for (ViewVirtLayer *view : qAsConst(virtViews))
-        ShowVirtView(view->GetIndex(), false, false);
-
-    ApplyMinimalView();
-
-    if (signature.isEmpty()) {
-        // First connection since start: fit the window to the views.
-        RequestRestoreSize();
-        return;
-    }
-    const QByteArray current = BuildSignature();
-    if (current == signature) {
-        for (const ViewState &state : qAsConst(savedStates)) {
-            CWidget *view = viewMap.value(state.id);
-            if (view)
-                view->RestoreState(&state);
-        }
-    }
-    signature = current;
-}
-
-void MainWindow::FillViewMenu(QMenu *menu, QList<QAction *> &actions, const QList<int> &numbers,
-                              const char *format, void (MainWindow::*slot)(bool))
-{
-    if (numbers.isEmpty())
-        return;
-    // The entries belong to the submenu, so clear() frees them.
-    menu->clear();
-    actions.clear();
-    for (int n : numbers) {
-        const QByteArray text = QString::fromLatin1(format).arg(n).toLatin1();
-        QAction *action = AddAction(text.constData(), "", menu, menu);
-        action->setCheckable(true);
-        action->setChecked(true);
-        connect(action, &QAction::toggled, this, slot);
-        actions.append(action);
-    }
-}
-
-QByteArray MainWindow::BuildSignature() const
-{
-    QByteArray s;
-    s.append(char(layerViews.size() & 0xFF));
-    s.append(char(paletteViews.size() & 0xFF));
-    s.append(char(virtViews.size() & 0xFF));
-    s.append(char(compositeView ? 1 : 0));
-    for (ViewLayer *view : layerViews)
-        s.append(char(simlink::bitsPerPixel(view->GetRecord()) & 0xFF));
-    for (PaletteWidget *panel : paletteViews)
-        s.append(char(panel->GetColorCount() & 0xFF));
-    return s;
-}
-
-void MainWindow::ClearViews()
-{
-    signature = BuildSignature();
-    savedStates.clear();
-    for (CWidget *view : qAsConst(viewMap)) {
-        ViewState state;
-        view->SaveState(&state);
-        savedStates.append(state);
-    }
-
-    // Panels and linked views first, the layer views (which own the blocks) last.
-    const QList<CWidget *> views = viewMap.values();
-    for (int i = views.size() - 1; i >= 0; --i)
-        delete views.at(i);
-
-    if (scrollArea) {
-        delete scrollArea;
-        scrollArea = nullptr;
-        viewContainer = nullptr;
-    }
-    if (splitter) {
-        delete splitter;
-        splitter = nullptr;
-        splitterPanel = nullptr;
-    }
-    if (compositeView) {
-        compositeView = nullptr;
-        compositeAction->setEnabled(false);
-    }
-    layerViews.clear();
-    layers.clear();
-    virtViews.clear();
-    paletteViews.clear();
-    viewMap.clear();
-
-    while (QLayoutItem *item = centralLayout->takeAt(0)) {
-        if (QLayout *layout = item->layout())
-            delete layout;
-        else
-            delete item;
-    }
-    SetNoSimulationText(true);
-}
-
-// ---- Showing and hiding views -----------------------------------------------
-
-void MainWindow::SetActionChecked(QAction *action, bool checked, bool withSignals)
-{
-    if (!action)
-        return;
-    const bool wasBlocked = withSignals ? action->signalsBlocked() : action->blockSignals(true);
-    action->setChecked(checked);
-    if (!withSignals)
-        action->blockSignals(wasBlocked);
-}
-
-void MainWindow::ShowLayerView(int n, bool show, bool adjust)
-{
-    if (n == -1) {
-        if (compositeView)
-            compositeView->setVisible(show);
-        compositeAction->setChecked(show);
-        if (adjust)
-            RequestRestoreSize();
-    } else if (n >= 0 && n < layerViews.size()) {
-        layerViews.at(n)->setVisible(show);
-        SetActionChecked(visibleLayerActions.value(n), show, adjust);
-        if (adjust)
-            RequestRestoreSize();
-    } else if (adjust) {
-        RequestRestoreSize();
-    }
-}
-
-void MainWindow::ShowVirtView(int n, bool show, bool adjust)
-{
-    for (int i = 0; i < virtViews.size(); ++i) {
-        if (virtViews.at(i)->GetIndex() != n)
-            continue;
-        virtViews.at(i)->setVisible(show);
-        SetActionChecked(virtualLayerActions.value(i), show, adjust);
-        if (adjust)
-            RequestRestoreSize();
-        return;
-    }
-    if (adjust)
-        RequestRestoreSize();
-}
-
-void MainWindow::ShowPaletteView(int n, bool show, bool adjust)
-{
-    for (PaletteWidget *panel : qAsConst(paletteViews)) {
-        if (panel->GetIndex() != n)
-            continue;
-        panel->setVisible(show);
-        panel->View()->SetPaletteButtonDisabled(show);
-        break;
-    }
-    for (QAction *action : qAsConst(paletteActions))
-        if (numberAfterAmpersand(action->text()) == n)
-            SetActionChecked(action, show, adjust);
-    if (adjust)
-        RequestRestoreSize();
-}
-
-void MainWindow::OnActVisLayers(bool on)
-{
-    const int i = visibleLayerActions.indexOf(qobject_cast<QAction *>(sender()));
-    ShowLayerView(i >= 0 ? i : -1, on, true);
-}
-
-void MainWindow::OnActVirtLayers(bool on)
-{
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowVirtView(numberAfterAmpersand(action->text()), on, true);
-}
-
-void MainWindow::OnActColors(bool on)
-{
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowPaletteView(numberAfterAmpersand(action->text()), on, true);
-}
-
-void MainWindow::OnActCompositeView(bool on)
-{
-    ShowLayerView(-1, on, true);
-}
-
-void MainWindow::OnTimerSaveSplitter()
-{
-    if (splitter)
-        splitterState = splitter->saveState();
-}
-
-void MainWindow::OnSplitterMove(int, int)
-{
-    if (!scrollArea || !viewContainer)
-        return;
-    const QRect b = scrollArea->visibleRegion().boundingRect();
-    if (b.width() == 0 && b.height() == 0)
-        return;
-    viewContainer->resize(b.width(), b.height());
 }

@@ -67,6 +67,14 @@ public:
 
     void BuildViews();
     void ClearViews();
+    // True between the simulation's end and the deferred teardown: a modal
+    // dialog or menu was open, the views stay but no longer read the blocks.
+    bool TeardownPending() const { return teardownPending; }
+    // Resizes the window to size, bounded by its screen's available area
+    // (the window-size restore, and the paint widget's "fit window").
+    void ResizeWithinScreen(const QSize &size);
+    // The largest client size whose frame fits the screen's available area.
+    QSize ScreenLimit() const;
     void ApplyMinimalView();
     void SetNoSimulationText(bool on);
 
@@ -107,6 +115,8 @@ private:
     void BuildMenus();
     void LoadSettings();
     QByteArray BuildSignature() const;
+    void SuspendViews();
+    void SyncViewControls();
     void RequestRestoreSize();
     // Replaces the entries of a View submenu with one checked entry per view.
     void FillViewMenu(QMenu *menu, QList<QAction *> &actions, const QList<int> &numbers, const char *format,
@@ -157,6 +167,7 @@ private:
     QTimer *loadTimer = nullptr;
     QTimer *redrawTimer = nullptr;
     QTimer *transTimer = nullptr;
+    bool teardownPending = false;
 };
 
 // The one main window, set right after it is constructed; null before.

@@ -1,5 +1,7 @@
 #include "dialogs/colorchooser.h"
 
+#include "dialogs/modalscope.h"
+
 #include <QColorDialog>
 
 namespace {
@@ -19,6 +21,9 @@ void SetColorChooser(ColorChooser chooser)
 
 QColor ChooseColor(const QColor &initial, QWidget *parent)
 {
+    // The chooser runs its own event loop: count it as a modal run so that
+    // nothing its caller uses afterwards is torn down meanwhile.
+    ModalScope scope;
     const ColorChooser &chooser = InstalledChooser();
     if (chooser)
         return chooser(initial, parent);

@@ -5,6 +5,7 @@
 #include "dialogs/optionlayout.h"
 
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,7 +67,13 @@ void GridColorDialog::OnButtonCancel()
 
 void GridColorDialog::OnButtonChooseColor()
 {
-    color = ChooseOpaqueColor(color, this);
+    // The chooser is a child of this dialog; should the dialog go while the
+    // chooser runs, nothing of it may be touched afterwards.
+    QPointer<GridColorDialog> self(this);
+    const quint32 chosen = ChooseOpaqueColor(color, this);
+    if (!self)
+        return;
+    color = chosen;
     colorField->SetColor(color);
 }
 

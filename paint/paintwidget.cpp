@@ -31,7 +31,8 @@ PaintWidget::~PaintWidget() = default;
 
 QSize PaintWidget::sizeHint() const
 {
-    return zoomedSize(view->imageWidth, view->imageHeight, view->zoom);
+    const QSize held = view->HeldSize(view->imageWidth, view->imageHeight);
+    return zoomedSize(held.width(), held.height(), view->zoom);
 }
 
 void PaintWidget::setSelectedRect(const QRect &rect)

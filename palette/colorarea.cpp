@@ -1,5 +1,6 @@
 #include "palette/colorarea.h"
 
+#include "dialogs/modalscope.h"
 #include "dialogs/scale.h"
 #include "palette/palettewidget.h"
 #include "views/viewlayer.h"
@@ -11,6 +12,7 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QtMath>
 
 ColorArea::ColorArea(PaletteWidget *panel)
@@ -105,14 +107,17 @@ void ColorItem::leaveEvent(QEvent *)
 
 void ColorItem::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    QAction *copyColor = menu.addAction(QStringLiteral("Copy &color"));
+    // On the heap and guarded: a menu on the stack parented to the swatch
+    // would be freed twice should the swatch go while the menu is open.
+    QPointer<QMenu> menu = new QMenu(this);
+    QAction *copyColor = menu->addAction(QStringLiteral("Copy &color"));
     copyColor->setStatusTip(QStringLiteral("Copy color in hexadecimal to clipboard."));
     connect(copyColor, &QAction::triggered, this, &ColorItem::OnCopyColor);
-    QAction *copyIndex = menu.addAction(QStringLiteral("Copy &index"));
+    QAction *copyIndex = menu->addAction(QStringLiteral("Copy &index"));
     copyIndex->setStatusTip(QStringLiteral("Copy index to clipboard."));
     connect(copyIndex, &QAction::triggered, this, &ColorItem::OnCopyIndex);
-    menu.exec(event->globalPos());
+    ExecMenu(menu, event->globalPos());
+    delete menu.data();
 }
 
 void ColorItem::OnCopyColor()

@@ -32,6 +32,9 @@ QSize LayerScrollArea::sizeHint() const
     const QWidget *held = widget();
     const qint64 w = qint64(held ? held->sizeHint().width() : 0) + 2 * lineWidth()
         + verticalScrollBar()->sizeHint().width();
-    const int h = layout() ? layout()->sizeHint().height() : 0;
-    return QSize(int(qBound<qint64>(0, w, qint64(QWIDGETSIZE_MAX))), h);
+    // The scroll area has no layout of its own: its height is that of the
+    // held widget's hint plus the frame, so that a window restore makes room
+    // for every view the grid holds.
+    const qint64 h = qint64(held ? held->sizeHint().height() : 0) + 2 * lineWidth();
+    return QSize(int(qBound<qint64>(0, w, qint64(QWIDGETSIZE_MAX))), int(qBound<qint64>(0, h, qint64(QWIDGETSIZE_MAX))));
 }

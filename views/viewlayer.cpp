@@ -47,8 +47,15 @@ ViewLayer::ViewLayer(MainWindow *parent, const LayerInfo &info)
 
 ViewLayer::~ViewLayer()
 {
+    DetachBlock();
+}
+
+void ViewLayer::DetachBlock()
+{
     // The paint widget must not read the block once it is detached.
     record = BlockView();
+    if (!sharedMemory)
+        return;
     simlink::detachLayer(sharedMemory);
     delete sharedMemory;
     sharedMemory = nullptr;
@@ -168,8 +175,15 @@ const QVector<quint32> &ViewLayer::GetPalette()
 
 void ViewLayer::OnBtnColorsClicked(bool)
 {
-    if (paletteWidget && paletteWidget->isHidden()) {
+    // Through the main window, so that the View entry follows and the
+    // window is refitted; showing the panel disables this button.
+    if (!paletteWidget || !paletteWidget->isHidden())
+        return;
+    if (MainWindow *w = mainWindow())
+        w->ShowPaletteView(desc.index, true, true);
+    // A panel the main window does not list (built on its own) is shown here.
+    if (paletteWidget->isHidden()) {
         paletteWidget->show();
-        paletteButton->setDisabled(true);
+        SetPaletteButtonDisabled(true);
     }
 }

@@ -42,6 +42,9 @@ public:
     PaletteWidget *GetPaletteWidget() const { return paletteWidget; }
     CButton *GetPaletteButton() const { return paletteButton; }
 
+    // Drops the block: from then on the view reads nothing (its record is
+    // null). Used when the simulation ended while the view must stay.
+    void DetachBlock();
     void SetPaletteWidget(PaletteWidget *widget);
     void SetPaletteButtonDisabled(bool disabled);
     // The palette as ARGB colours with the alpha convention applied.

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"
+#include "dialogs/modalscope.h"
 #include "dialogs/scale.h"
 #include "paint/paintwidget.h"
 #include "simlink/layerblock.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,12 +23,29 @@ namespace {
 
 constexpr int ZoomFactors[ViewWidget::ZoomLevelCount] = {1, 2, 3, 4, 5, 6, 8, 10, 12, 16};
 
+QSize zoomedHeld(QSize size, int zoom)
+{
+    return zoomedSize(size.width(), size.height(), zoom);
+}
+
 int roundDown(int v, int zoom)
 {
     return zoom > 0 ? v - v % zoom : v;
 }
 
 } // namespace
+
+QSize heldImageSize(qint64 width, qint64 height, qint64 pixelBytes, int bytesPerPixel, qint64 rowPixels)
+{
+    if (pixelBytes <= 0 || bytesPerPixel <= 0)
+        return QSize(0, 0);
+    // No wider than one row of the whole pixel area.
+    const qint64 w = qBound<qint64>(0, width, pixelBytes / bytesPerPixel);
+    // No more rows than fit at the row length the pixels are addressed with.
+    const qint64 stride = qMax<qint64>(rowPixels, 0) * bytesPerPixel;
+    const qint64 h = qBound<qint64>(0, height, stride > 0 ? pixelBytes / stride : 0);
+    return QSize(int(qMin<qint64>(w, INT_MAX)), int(qMin<qint64>(h, INT_MAX)));
+}
 
 int ViewWidget::ZoomFactor(int index)
 {
@@ -121,7 +140,16 @@ void ViewWidget::BuildToolbar()
     connect(zoomInButton, &QAbstractButton::clicked, this, &ViewWidget::OnBtnZoomInClicked);
     connect(zoomOutButton, &QAbstractButton::clicked, this, &ViewWidget::OnBtnZoomOutClicked);
 
-    paintWidget->resize(zoomedSize(imageWidth, imageHeight, zoom));
+    paintWidget->resize(zoomedHeld(HeldSize(imageWidth, imageHeight), zoom));
+}
+
+QSize ViewWidget::HeldSize(qint64 width, qint64 height)
+{
+    const LayerLayout layout = Layout();
+    if (layout.block.isNull())
+        return QSize(int(qBound<qint64>(0, width, qint64(INT_MAX))), int(qBound<qint64>(0, height, qint64(INT_MAX))));
+    return heldImageSize(width, height, layout.block.size() - BlockView::HeaderSize, layout.bytesPerPixel,
+                         layout.rowPixels);
 }
 
 QSize ViewWidget::sizeHint() const
@@ -163,7 +191,7 @@ bool ViewWidget::Refresh()
 
     const int z = qMax(1, zoom);
     const QSize shown(roundDown(paintWidget->width(), z) / z, roundDown(paintWidget->height(), z) / z);
-    const QSize size(qMax(0, simlink::xSize(rec)), qMax(0, simlink::ySize(rec)));
+    const QSize size = HeldSize(simlink::xSize(rec), simlink::ySize(rec));
     if (size != shown)
         ResizeImage(size.width(), size.height(), true);
     RepaintImage();
@@ -189,7 +217,7 @@ void ViewWidget::SetZoom(int factor)
 
 void ViewWidget::ResizeImage(int w, int h, bool scaled)
 {
-    paintWidget->resize(scaled ? zoomedSize(w, h, zoom) : zoomedSize(w, h, 1));
+    paintWidget->resize(scaled ? zoomedHeld(HeldSize(w, h), zoom) : zoomedSize(w, h, 1));
     scrollArea->updateGeometry();
     UpdateInfo();
 }
@@ -317,8 +345,9 @@ void ViewWidget::RestoreState(const ViewState *state)
     gridOn = state->gridOn;
     ScrollLater(state->scrollX, state->scrollY);
     SetSelectionRect(state->selLeft, state->selTop, state->selRight, state->selBottom);
-    if (state->hidden)
-        hide();
+    // Shown and hidden alike: a view hidden by the build (a virtual-layer
+    // view) comes back shown when it was shown.
+    setHidden(state->hidden);
     RepaintImage();
 }
 
@@ -367,9 +396,15 @@ void ViewWidget::OnBtnGridColorClicked(bool)
     GridSetting record;
     record.color = gridColor;
     record.mode = gridMode;
-    GridColorDialog *dialog = new GridColorDialog(this, &record, QStringLiteral("Grid color of %1").arg(GetTitle()));
-    dialog->exec();
-    delete dialog;
+    // While the dialog runs the views are not torn down (ModalScope); the
+    // guards keep this safe should the view or dialog go anyway.
+    QPointer<ViewWidget> self(this);
+    QPointer<GridColorDialog> dialog =
+        new GridColorDialog(this, &record, QStringLiteral("Grid color of %1").arg(GetTitle()));
+    ExecModal(dialog);
+    if (!self)
+        return;
+    delete dialog.data();
     gridColor = record.color;
     gridMode = record.mode;
     RepaintImage();

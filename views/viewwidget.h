@@ -19,6 +19,12 @@ class QKeyEvent;
 class QVBoxLayout;
 class SelectionWidget;
 
+// The part of a claimed width x height image whose pixels lie in a pixel
+// area of pixelBytes bytes: the width at most what one row of the whole
+// area holds, the height at most the rows that fit at rowPixels pixels a
+// row. Empty when the area is empty.
+QSize heldImageSize(qint64 width, qint64 height, qint64 pixelBytes, int bytesPerPixel, qint64 rowPixels);
+
 // Abstract framed view: information strip and zoom controls on top, the
 // scroll area with the paint widget beside a column of tool buttons, and
 // the selection strip below. Holds the per-view display settings the paint
@@ -62,6 +68,10 @@ public:
     const uchar *GetPixelAddress(QPoint p, bool scaled);
 
     QSize sizeHint() const override;
+    // The image size the view sizes its widgets for: the claimed size cut to
+    // the pixels the block holds (Layout()); without a block, as claimed.
+    // The information strip still shows the claimed sizes.
+    QSize HeldSize(qint64 width, qint64 height);
 
     // True when the view repainted: a counter changed or a repaint was forced.
     bool Refresh();

@@ -1,0 +1,232 @@
+// Sizes that follow the simulation's headers stay bounded: a view sizes its
+// widgets for no more layer pixels than its block holds (while its strip
+// still shows the claimed sizes), the main window never grows beyond its
+// screen, and the window-size restore makes room for every layer view.
+#include "app/mainwindow.h"
+#include "paint/paintwidget.h"
+#include "sim/publisher.h"
+#include "simlink/connection.h"
+#include "testenv.h"
+#include "views/infowidgets.h"
+#include "views/scrollareas.h"
+#include "views/viewcomposite.h"
+#include "views/viewlayer.h"
+#include "views/viewvirtlayer.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Resident memory of this process in MiB, or -1 where /proc is missing.
+qint64 residentMiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return -1;
+    return fields.at(1).toLongLong() * 4096 / (1024 * 1024);
+}
+
+} // namespace
+
+class TestWindowSize : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnvironment env;
+    int dirCount = 0;
+    std::unique_ptr<sim::Publisher> pub;
+    std::unique_ptr<MainWindow> window;
+
+    void start()
+    {
+        window.reset(new MainWindow);
+        setMainWindow(window.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // Runs the window-size restore now (what the 15 ms timer would run).
+    void fit() { window->OnTimerResize(); }
+
+    void checkWithinScreen()
+    {
+        const QSize avail = window->screen()->availableGeometry().size();
+        QVERIFY2(window->frameGeometry().width() <= avail.width() && window->frameGeometry().height() <= avail.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(window->width()).arg(window->height())));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
+        env.resetSettings();
+        pub.reset(new sim::Publisher);
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        setMainWindow(nullptr);
+        pub.reset();
+    }
+
+    void heldSizeRule()
+    {
+        // A 64 x 48 block of 32-bit pixels (12288 bytes).
+        const qint64 bytes = 64 * 48 * 4;
+        QCOMPARE(heldImageSize(64, 48, bytes, 4, 64), QSize(64, 48));
+        QCOMPARE(heldImageSize(32, 20, bytes, 4, 32), QSize(32, 20));
+        // Wider than the block: one row of the whole area; the rows at the
+        // claimed row length do not fit at all.
+        QCOMPARE(heldImageSize(2147483647, 65535, bytes, 4, 2147483647), QSize(3072, 0));
+        // Taller than the block: the rows that fit at the row length.
+        QCOMPARE(heldImageSize(64, 1000, bytes, 4, 64), QSize(64, 48));
+        QCOMPARE(heldImageSize(100, 1000, bytes, 4, 100), QSize(100, 30));
+        // Indexed: one byte a pixel.
+        QCOMPARE(heldImageSize(64, 1000, bytes, 1, 64), QSize(64, 192));
+        // A virtual screen read at the layer's row length.
+        QCOMPARE(heldImageSize(128, 1000, bytes, 4, 32), QSize(128, 96));
+        QCOMPARE(heldImageSize(-5, -1, bytes, 4, 64), QSize(0, 0));
+        QCOMPARE(heldImageSize(64, 48, 0, 4, 64), QSize(0, 0));
+        QCOMPARE(heldImageSize(64, 48, bytes, 4, 0), QSize(64, 0));
+    }
+
+    // The header claims 2147483647 x 65535 for a block of 64 x 48 pixels.
+    void absurdHeaderStaysBounded()
+    {
+        QVERIFY(pub->createGlobal(255));
+        sim::LayerSpec s = sim::LayerSpec::of(64, 48);
+        sim::PublishedBlock *l0 = pub->createLayer(0, s);
+        QVERIFY(l0);
+        l0->setXSize(2147483647);
+        l0->setYSize(65535);
+        l0->setVxSize(2147483647);
+        l0->setVySize(65535);
+        l0->setCompositeSize(64, 48);
+        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
+        start();
+        QTRY_COMPARE(window->LayerViews().size(), 1);
+        ViewLayer *view = window->LayerViews().first();
+
+        // Widgets and hints are sized for the held pixels only.
+        const QSize held(3072, 0);
+        QCOMPARE(view->GetPaintWidget()->size(), held);
+        QCOMPARE(view->GetPaintWidget()->sizeHint(), held);
+        view->SetZoom(16);
+        QCOMPARE(view->GetPaintWidget()->size(), held * 16);
+        QVERIFY(view->sizeHint().width() < 3072 * 16 + 1000);
+        QVERIFY(window->ScrollArea()->sizeHint().height() < 1000);
+        // The strip tells what the header claims.
+        auto *strip = view->findChild<LayerInfoWidget *>();
+        QCOMPARE(strip->SizeLabel()->text(), QStringLiteral("2147483647 x 65535"));
+        // Not a virtual screen larger than the layer: no virtual view. The
+        // composite is sized by its own header field.
+        QVERIFY(window->VirtViews().isEmpty());
+
+        fit();
+        checkWithinScreen();
+        window->resize(200, 150);
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(window->width() > 200);
+        checkWithinScreen();
+
+        // A header that changes to other absurd values while connected.
+        l0->setYSize(-7);
+        l0->setXSize(10);
+        l0->bumpContent();
+        QTRY_COMPARE(view->GetPaintWidget()->size(), QSize(10 * 16, 0));
+        l0->setYSize(1 << 30);
+        l0->setXSize(1 << 30);
+        l0->bumpContent();
+        QTRY_COMPARE(view->GetPaintWidget()->size(), held * 16);
+        fit();
+        checkWithinScreen();
+
+        // Repaints at the largest zoom allocate for the window, not the header.
+        window->repaint();
+        QVERIFY(residentMiB() < 250);
+
+        pub->tearDown();
+        QTRY_VERIFY(window->LayerViews().isEmpty());
+        fit();
+        checkWithinScreen();
+    }
+
+    // A virtual screen larger than its block: the virtual view is cut to
+    // the rows that fit at the layer's row length.
+    void virtualScreenCutToTheBlock()
+    {
+        QVERIFY(pub->createGlobal(255));
+        sim::LayerSpec s = sim::LayerSpec::of(32, 24);
+        sim::PublishedBlock *l0 = pub->createLayer(0, s);
+        QVERIFY(l0);
+        l0->setVxSize(40000);
+        l0->setVySize(50000);
+        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
+        start();
+        QTRY_COMPARE(window->VirtViews().size(), 1);
+        ViewVirtLayer *virt = window->VirtViews().first();
+        const qint64 pixels = (l0->size() - 4096) / 4;
+        QCOMPARE(virt->GetPaintWidget()->size(), QSize(int(pixels), int(pixels / 32)));
+        auto *strip = virt->findChild<LayerInfoWidget *>();
+        QCOMPARE(strip->SizeLabel()->text(), QStringLiteral("40000 x 50000"));
+    }
+
+    // Large but genuine layers: the fit stops at the screen's edge.
+    void largeLayersFitTheScreen()
+    {
+        QVERIFY(pub->createGlobal(255));
+        QVERIFY(pub->createLayer(0, sim::LayerSpec::of(1200, 900)));
+        QVERIFY(pub->createLayer(1, sim::LayerSpec::of(1200, 900)));
+        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
+        start();
+        QTRY_COMPARE(window->LayerViews().size(), 2);
+        window->LayerViews().at(0)->SetZoom(4);
+        fit();
+        checkWithinScreen();
+        window->ResizeWithinScreen(QSize(100000, 100000));
+        checkWithinScreen();
+        QCOMPARE(window->size(), window->ScreenLimit());
+        window->ResizeWithinScreen(QSize(700, 700));
+        QCOMPARE(window->size(), QSize(700, 700));
+    }
+
+    // With a composite the views sit in the scroll area: the restore gives
+    // it the height of every layer view.
+    void restoreShowsEveryLayerView()
+    {
+        QVERIFY(pub->createGlobal(255));
+        sim::PublishedBlock *l0 = pub->createLayer(0, sim::LayerSpec::of(40, 30));
+        QVERIFY(l0);
+        l0->setCompositeSize(40, 30);
+        QVERIFY(pub->createLayer(1, sim::LayerSpec::of(30, 20)));
+        QVERIFY(pub->createLayer(2, sim::LayerSpec::of(20, 10)));
+        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
+        start();
+        QTRY_VERIFY(window->CompositeView());
+        LayerScrollArea *area = window->ScrollArea();
+        QCOMPARE(area->sizeHint().height(), window->ViewContainer()->sizeHint().height() + 2 * area->lineWidth());
+        fit();
+        QTRY_VERIFY(window->LayerViews().last()->isVisible());
+        // The window is as tall as the views need (the offscreen screen is
+        // too narrow for the composite beside them, so only heights count).
+        QVERIFY(area->height() >= area->sizeHint().height());
+        for (ViewLayer *v : window->LayerViews()) {
+            const int bottom = v->mapTo(area, QPoint(0, 0)).y() + v->height();
+            QVERIFY2(bottom <= area->height(), qPrintable(QStringLiteral("layer %1").arg(v->GetIndex())));
+        }
+    }
+};
+
+QTEST_MAIN(TestWindowSize)
+#include "tst_windowsize.moc"
