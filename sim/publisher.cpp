@@ -116,12 +116,35 @@ bool Publisher::ensureRuntimeDir()
 
 namespace {
 
+// Creates the key file when it is missing. False when the path cannot be
+// opened or holds something other than a regular file (a FIFO is never
+// waited on).
 bool makeKeyFile(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+// Puts a new key file (a new inode, so a new ftok key) in place of the old
+// one. The new file is made beside the old one first and renamed over it:
+// unlinking first would let the file system hand the freed inode straight
+// back, and the key would not change.
+bool replaceKeyFile(const QByteArray &path)
+{
+    QByteArray temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
     if (fd < 0)
         return false;
     ::close(fd);
+    if (::rename(temp.constData(), path.constData()) != 0) {
+        ::unlink(temp.constData());
+        return false;
+    }
     return true;
 }
 
@@ -141,7 +164,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
     // key held by anything else gets a fresh key file (a new inode).
     int id = -1;
     for (int attempt = 0; attempt < 16 && id < 0; ++attempt) {
-        if (!makeKeyFile(path)) {
+        if (!makeKeyFile(path) && !replaceKeyFile(path)) {
             m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
             return nullptr;
         }
@@ -162,8 +185,9 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
         if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
             && ds.shm_nattch == 0) {
             shmctl(existing, IPC_RMID, nullptr);
-        } else {
-            ::unlink(path.constData());
+        } else if (!replaceKeyFile(path)) {
+            m_error = QStringLiteral("cannot replace key file %1").arg(keyFile);
+            return nullptr;
         }
     }
     if (id < 0) {
@@ -190,13 +214,12 @@ PublishedBlock *Publisher::createGlobal(quint8 alphaMode)
     return block;
 }
 
-PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec)
+PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec, bool announce)
 {
     const qint64 size = spec.blockSize >= 0 ? spec.blockSize : layerBlockSize(spec);
     PublishedBlock *block = createBlock(simlink::layerBlockName(n), size);
     if (!block)
         return nullptr;
-    block->setInUse(1);
     block->setXSize(spec.xSize);
     block->setYSize(spec.ySize);
     block->setVxSize(spec.vxSize < 0 ? spec.xSize : spec.vxSize);
@@ -206,6 +229,9 @@ PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec)
     block->setXPos(spec.xPos);
     block->setYPos(spec.yPos);
     block->setLayerAlpha(255);
+    // In use only once the header is complete, so a scan never sees half of it.
+    if (announce)
+        block->setInUse(1);
     return block;
 }
 
@@ -230,8 +256,11 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
     if (!ensureRuntimeDir())
         return false;
     const QByteArray path = QFile::encodeName(m_dir + QLatin1Char('/') + name);
-    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         m_error = QStringLiteral("cannot open presence file %1").arg(QString::fromLocal8Bit(path));
         return false;
     }

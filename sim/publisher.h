@@ -130,8 +130,9 @@ public:
     // A raw segment under the block name; replaces a stale one.
     PublishedBlock *createBlock(const QString &name, qint64 size);
     PublishedBlock *createGlobal(quint8 alphaMode);
-    // Layer block n with its header filled in and inUse set.
-    PublishedBlock *createLayer(int n, const LayerSpec &spec);
+    // Layer block n with its header filled in; inUse is set last, or left 0
+    // when announce is false (the caller sets it once the layer is drawn).
+    PublishedBlock *createLayer(int n, const LayerSpec &spec, bool announce = true);
     PublishedBlock *block(const QString &name) const { return m_blocks.value(name); }
     PublishedBlock *layer(int n) const { return block(simlink::layerBlockName(n)); }
     PublishedBlock *global() const { return block(QLatin1String(simlink::GlobalBlockName)); }
