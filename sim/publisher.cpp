@@ -235,6 +235,13 @@ PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec, bool announ
     return block;
 }
 
+void Publisher::announceLayers()
+{
+    for (int n = simlink::MaxLayers - 1; n >= 0; --n)
+        if (PublishedBlock *b = layer(n))
+            b->setInUse(1);
+}
+
 void Publisher::destroyBlock(const QString &name)
 {
     PublishedBlock *block = m_blocks.take(name);

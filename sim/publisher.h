@@ -133,6 +133,9 @@ public:
     // Layer block n with its header filled in; inUse is set last, or left 0
     // when announce is false (the caller sets it once the layer is drawn).
     PublishedBlock *createLayer(int n, const LayerSpec &spec, bool announce = true);
+    // Sets inUse on every layer block, from the highest layer down to layer
+    // 0, so that a scan running meanwhile finds either no layer or all.
+    void announceLayers();
     PublishedBlock *block(const QString &name) const { return m_blocks.value(name); }
     PublishedBlock *layer(int n) const { return block(simlink::layerBlockName(n)); }
     PublishedBlock *global() const { return block(QLatin1String(simlink::GlobalBlockName)); }
