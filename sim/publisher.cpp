@@ -1,5 +1,6 @@
 #include "sim/publisher.h"
 
+#include "simlink/connection.h"
 #include "simlink/platform_native.h"
 
 #include <QDir>
@@ -148,6 +149,22 @@ bool replaceKeyFile(const QByteArray &path)
     return true;
 }
 
+// Whether a presence file is locked exclusively by another open file.
+bool presenceHeldElsewhere(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool held = false;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+            held = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return held;
+}
+
 } // namespace
 
 PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
@@ -282,6 +299,17 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
             return false;
         }
         QThread::msleep(20);
+    }
+    // One simulation per directory, whatever its window class: the other
+    // class's file is probed with a shared lock, which only another
+    // simulation's exclusive lock refuses (the tool probes shared too).
+    const QString other = name == QLatin1String(simlink::MainframeWindowClass)
+        ? QLatin1String(simlink::DeviceWindowClass)
+        : QLatin1String(simlink::MainframeWindowClass);
+    if (!m_presence.contains(other) && presenceHeldElsewhere(QFile::encodeName(m_dir + QLatin1Char('/') + other))) {
+        ::close(fd);
+        m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
+        return false;
     }
     m_presence.insert(name, fd);
     return true;

@@ -144,7 +144,7 @@ public:
 
     // Holds the presence lock of a window class ("GUI Simulation Mainframe"
     // or "GUI Device"), retrying for up to timeoutMs; false when another
-    // simulation holds it.
+    // simulation holds it or the other class's lock.
     bool holdPresence(const char *windowClass, int timeoutMs = 2000);
     void releasePresence(const char *windowClass);
 

@@ -65,6 +65,12 @@ private Q_SLOTS:
         sim::Publisher second;
         QVERIFY(!second.holdPresence(MainframeWindowClass, 100));
         QVERIFY(second.lastError().contains(QStringLiteral("another simulation")));
+        // One simulation per directory: the other window class is refused too.
+        QVERIFY(!second.holdPresence(DeviceWindowClass, 100));
+        QVERIFY(second.lastError().contains(QStringLiteral("another simulation")));
+        // The tool's probe of the other class does not count as a simulation.
+        QVERIFY(simulationRunning());
+        QVERIFY(first.holdPresence(DeviceWindowClass, 0));
     }
 
     void scanFindsLayersUpToTheFirstGap()
