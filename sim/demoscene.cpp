@@ -194,13 +194,14 @@ void DemoScene::drawBackdrop(int frame)
 void DemoScene::drawRings()
 {
     // Indices by distance and angle from the centre: a cycling palette makes
-    // the rings flow outwards. The pixels never change afterwards.
+    // the spiral turn. The pixels never change afterwards.
     const Geometry &g = Layout[1];
     for (int y = 0; y < g.height; ++y)
         for (int x = 0; x < g.width; ++x) {
             const double dx = x - g.width / 2.0;
             const double dy = y - g.height / 2.0;
-            const double angle = qAtan2(dy, dx) / (2 * M_PI) * 64;
+            // A whole turn adds 256, so the spiral has no seam.
+            const double angle = qAtan2(dy, dx) / (2 * M_PI) * 256;
             m_layers[1]->setPixel8(x, y, quint8(int(qSqrt(dx * dx + dy * dy) * 2 + angle) & 0xFF));
         }
     m_layers[1]->bumpContent();

@@ -439,6 +439,24 @@ private Q_SLOTS:
         QVERIFY(running);
         QCOMPARE(list.size(), 1);
     }
+    // A simulation announces its presence before its blocks exist; the
+    // search goes on meanwhile and finds all layers once layer 0 is in use.
+    void presenceBeforeBlocksKeepsSearching()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        QVERIFY(pub.createGlobal(1));
+        QVERIFY(pub.createLayer(0, sim::LayerSpec::of(3, 3), false));
+        QVERIFY(pub.createLayer(1, sim::LayerSpec::of(4, 4), false));
+        QCOMPARE(int(scanLayers(list)), 1);
+        QVERIFY(list.isEmpty());
+        pub.announceLayers();
+        QCOMPARE(int(scanLayers(list)), 1);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list[1].xSize, 4);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConnection)
