@@ -355,10 +355,9 @@ bool DemoScene::readKeys()
     // was overwritten before it could be read.
     bool changed = false;
     for (PublishedBlock *b : m_layers) {
-        const quint32 word = b->keyEvent();
+        const quint32 word = b->takeKeyEvent();
         if (word == 0)
             continue;
-        b->setUInt32(simlink::Offset::KeyEvent, 0);
         const QString text = keyWordText(word);
         if (text.isEmpty())
             continue;

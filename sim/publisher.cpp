@@ -43,6 +43,15 @@ quint32 PublishedBlock::uint32At(qint64 offset) const
     return view().readUInt32(offset);
 }
 
+quint32 PublishedBlock::takeKeyEvent()
+{
+    if (m_size < simlink::Offset::KeyEvent + 4)
+        return 0;
+    // The field is 4-byte aligned in a page-aligned mapping.
+    auto *word = reinterpret_cast<quint32 *>(m_data + simlink::Offset::KeyEvent);
+    return qFromLittleEndian(__atomic_exchange_n(word, quint32(0), __ATOMIC_SEQ_CST));
+}
+
 void PublishedBlock::setPaletteEntry(int i, quint32 argb)
 {
     if (i >= 0 && i < simlink::PaletteCapacity)
@@ -293,7 +302,13 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK || timer.elapsed() >= timeoutMs) {
+        if (errno != EWOULDBLOCK) {
+            m_error = QStringLiteral("cannot lock presence file %1: %2")
+                          .arg(QString::fromLocal8Bit(path), QString::fromLocal8Bit(strerror(errno)));
+            ::close(fd);
+            return false;
+        }
+        if (timer.elapsed() >= timeoutMs) {
             ::close(fd);
             m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
             return false;

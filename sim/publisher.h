@@ -57,6 +57,9 @@ public:
 
     // Input fields the tool writes.
     quint32 keyEvent() const { return uint32At(simlink::Offset::KeyEvent); }
+    // Reads keyEvent and sets it to 0 in one atomic step, so a word the tool
+    // writes meanwhile is never cleared unread.
+    quint32 takeKeyEvent();
     qint32 pointerX() const { return qint32(uint32At(simlink::Offset::PointerX)); }
     qint32 pointerY() const { return qint32(uint32At(simlink::Offset::PointerY)); }
     qint32 pointerPressed() const { return qint32(uint32At(simlink::Offset::PointerPressed)); }

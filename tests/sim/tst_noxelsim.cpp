@@ -167,18 +167,6 @@ private Q_SLOTS:
         QVERIFY(!err.contains(QLatin1Char('\n')));
         QVERIFY(!QFileInfo::exists(env.runtimeDir()));
     }
-
-    void helpDescribesTheOptions()
-    {
-        QProcess sim;
-        start(sim, {QStringLiteral("--help")});
-        QVERIFY(sim.waitForFinished(30000));
-        QCOMPARE(sim.exitCode(), 0);
-        const QString out = QString::fromLocal8Bit(sim.readAllStandardOutput());
-        for (const char *option : {"--scene FILE", "--class NAME", "--alpha-mode N", "--fps N", "--help"})
-            QVERIFY2(out.contains(QLatin1String(option)), option);
-        QVERIFY(!QFileInfo::exists(env.runtimeDir()));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNoxelSim)
