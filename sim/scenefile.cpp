@@ -377,7 +377,10 @@ bool loadSceneFile(const QString &fileName, Scene *scene, QString *error)
         *error = QStringLiteral("%1: (file): larger than %2 MiB").arg(fileName).arg(MaxSceneFileBytes >> 20);
         return false;
     }
-    const QByteArray json = file.read(MaxSceneFileBytes);
+    QByteArray json = file.read(MaxSceneFileBytes);
+    // Editors may start UTF-8 text with a byte order mark; JSON has none.
+    if (json.startsWith("\xEF\xBB\xBF"))
+        json.remove(0, 3);
     return parseScene(json, fileName, QFileInfo(fileName).absolutePath(), scene, error);
 }
 

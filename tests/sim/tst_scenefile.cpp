@@ -139,7 +139,8 @@ private Q_SLOTS:
         img.fill(0xFF123456u);
         img.setPixel(3, 1, 0x80ABCDEFu);
         QVERIFY(img.save(env.root() + QStringLiteral("/window.png")));
-        const QString file = writeFile(QStringLiteral("window.json"), oneLayer(
+        // Written with a byte order mark, as some editors save UTF-8.
+        const QString file = writeFile(QStringLiteral("window.json"), "\xEF\xBB\xBF" + oneLayer(
             "{\"width\": 4, \"height\": 2, \"bitsPerPixel\": 32, \"virtualWidth\": 4, \"virtualHeight\": 6,"
             " \"origin\": [0, 3], \"image\": \"window.png\"}"));
         sim::Scene scene;
