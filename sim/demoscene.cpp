@@ -1,108 +1,378 @@
 #include "sim/demoscene.h"
 
+#include "sim/scenepublish.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QtMath>
 
 namespace sim {
 
 namespace {
-constexpr int OverlayW = 160;
-constexpr int OverlayH = 120;
-constexpr int OverlayX = 80;
-constexpr int OverlayY = 60;
 
-quint32 argb(int a, int r, int g, int b)
+struct Geometry
 {
-    return (quint32(a) << 24) | (quint32(r) << 16) | (quint32(g) << 8) | quint32(b);
+    int width;
+    int height;
+    int x;
+    int y;
+};
+
+// Display positions; layers 3 and 4 reach past the right, bottom and left edges.
+constexpr Geometry Layout[DemoScene::LayerCount] = {
+    {DemoScene::Width, DemoScene::Height, 0, 0},
+    {240, 160, 24, 24},
+    {320, 240, 300, 24},
+    {200, 200, 660, 330},
+    {560, 72, -40, 420},
+    {DemoScene::Width, DemoScene::Height, 0, 0},
+};
+constexpr int VirtualHeight = 720;
+constexpr int PanelAlpha = 176;
+
+quint32 rgb(int r, int g, int b)
+{
+    return 0xFF000000u | (quint32(r) << 16) | (quint32(g) << 8) | quint32(b);
 }
 
-// A smooth colour wheel: entry i of 256.
+// Entry i of a smooth 256-colour wheel.
 quint32 wheel(int i)
 {
     const double t = i / 256.0 * 2 * M_PI;
-    const int r = int(127.5 + 127.5 * qCos(t));
-    const int g = int(127.5 + 127.5 * qCos(t - 2 * M_PI / 3));
-    const int b = int(127.5 + 127.5 * qCos(t + 2 * M_PI / 3));
-    return argb(255, r, g, b);
+    return rgb(int(127.5 + 127.5 * qCos(t)), int(127.5 + 127.5 * qCos(t - 2 * M_PI / 3)),
+               int(127.5 + 127.5 * qCos(t + 2 * M_PI / 3)));
 }
+
+struct KeyName
+{
+    int code;
+    const char *name;
+};
+// The device key codes that the tool sends for special keys.
+constexpr KeyName KeyNames[] = {
+    {8, "GUI_KEY_BACKSPACE"}, {9, "GUI_KEY_TAB"},       {10, "GUI_KEY_BACKTAB"}, {13, "GUI_KEY_ENTER"},
+    {16, "GUI_KEY_LEFT"},     {17, "GUI_KEY_UP"},       {18, "GUI_KEY_RIGHT"},   {19, "GUI_KEY_DOWN"},
+    {20, "GUI_KEY_PGUP"},     {21, "GUI_KEY_PGDOWN"},   {23, "GUI_KEY_HOME"},    {24, "GUI_KEY_END"},
+    {25, "GUI_KEY_SHIFT"},    {26, "GUI_KEY_CONTROL"},  {27, "GUI_KEY_ESCAPE"},  {29, "GUI_KEY_INSERT"},
+    {30, "GUI_KEY_DELETE"},   {32, "GUI_KEY_SPACE"},    {40, "GUI_KEY_F1"},      {41, "GUI_KEY_F2"},
+};
+
 } // namespace
 
-DemoScene::DemoScene(Publisher &publisher)
-    : m_publisher(publisher)
+QString deviceKeyName(int code)
+{
+    for (const KeyName &k : KeyNames)
+        if (k.code == code)
+            return QLatin1String(k.name);
+    return QString();
+}
+
+QString keyWordText(quint32 word)
+{
+    // keyEvent = 0x00010000 | (pressed << 8) | code
+    if (!(word & 0x00010000u))
+        return QString();
+    const int code = int(word & 0xFF);
+    if (code == 32)
+        return QStringLiteral(" ");
+    // Codes of the key table win over the characters they share (40 and 41
+    // are F1 and F2, not parentheses): the device cannot tell them apart.
+    const QString name = deviceKeyName(code);
+    if (!name.isEmpty())
+        return QLatin1Char('<') + name + QLatin1Char('>');
+    if ((code > 32 && code < 127) || code >= 160)
+        return QString(QChar(ushort(code)));
+    return QStringLiteral("<%1>").arg(code);
+}
+
+DemoScene::DemoScene(Publisher &publisher, int alphaMode)
+    : m_publisher(publisher), m_alphaMode(alphaMode)
 {
 }
 
 bool DemoScene::publish()
 {
-    // Alpha stored as ordinary ARGB.
-    if (!m_publisher.createGlobal(255))
+    if (!m_publisher.createGlobal(quint8(m_alphaMode)))
         return false;
+    for (int n = 0; n < LayerCount; ++n) {
+        const Geometry &g = Layout[n];
+        LayerSpec spec = LayerSpec::of(g.width, g.height, n == 1 ? 256 : 0, n == 1 ? 8 : 32);
+        spec.xPos = g.x;
+        spec.yPos = g.y;
+        if (n == 2)
+            spec.vySize = VirtualHeight;
+        m_layers[n] = m_publisher.createLayer(n, spec, false);
+        if (!m_layers[n])
+            return false;
+    }
+    m_layers[0]->setCompositeSize(Width, Height);
+    m_layers[0]->setBkColor(toLibraryColor(rgb(0x10, 0x18, 0x30)));
+    m_layers[3]->setTransMode(1);
+    m_layers[3]->setKeyColorMin(0x000000);
+    m_layers[3]->setKeyColorMax(0x101010);
+    m_layers[4]->setTransMode(2);
+    m_layers[4]->setLayerAlpha(PanelAlpha);
 
-    LayerSpec back;
-    back.xSize = Width;
-    back.ySize = Height;
-    back.bitsPerPixel = 8;
-    back.numColors = 256;
-    m_background = m_publisher.createLayer(0, back);
-    if (!m_background)
-        return false;
-    m_background->setCompositeSize(Width, Height);
-    m_background->setBkColor(0x00302010); // library format: opaque, blue 30, green 20, red 10
-    for (int i = 0; i < 256; ++i)
-        m_background->setPaletteEntry(i, wheel(i));
-    m_background->bumpPalette();
-
-    LayerSpec over;
-    over.xSize = OverlayW;
-    over.ySize = OverlayH;
-    over.bitsPerPixel = 32;
-    over.xPos = OverlayX;
-    over.yPos = OverlayY;
-    m_overlay = m_publisher.createLayer(1, over);
-    if (!m_overlay)
-        return false;
-    // Black and near-black pixels are the key colour: transparent in the composite.
-    m_overlay->setTransMode(1);
-    m_overlay->setKeyColorMin(0x000000);
-    m_overlay->setKeyColorMax(0x101010);
+    drawRings();
+    drawVirtualScreen();
+    drawText();
+    drawPointer();
     step(0);
+    m_publisher.announceLayers();
     return true;
 }
 
 void DemoScene::step(int frame)
 {
-    // Background: diagonal bands of palette indices, and a white-ish mark
-    // (index 0) that follows the pointer while the display is pressed.
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            m_background->setPixel8(x, y, quint8((x + y) / 2));
-    if (m_background->pointerPressed()) {
-        const int px = m_background->pointerX();
-        const int py = m_background->pointerY();
-        for (int y = py - 3; y <= py + 3; ++y)
-            for (int x = px - 3; x <= px + 3; ++x)
-                if (x >= 0 && y >= 0 && x < Width && y < Height)
-                    m_background->setPixel8(x, y, quint8(128));
-    }
-    m_background->bumpContent();
-    // The palette turns slowly, so the palette panel follows too.
-    if (frame % 4 == 0) {
-        for (int i = 0; i < 256; ++i)
-            m_background->setPaletteEntry(i, wheel((i + frame / 4) & 0xFF));
-        m_background->bumpPalette();
-    }
+    drawBackdrop(frame);
+    cyclePalette(frame);
 
-    // Overlay: rings around a moving centre, black between them.
-    const double cx = OverlayW / 2 + 40 * qCos(frame / 20.0);
-    const double cy = OverlayH / 2 + 25 * qSin(frame / 15.0);
-    for (int y = 0; y < OverlayH; ++y) {
-        for (int x = 0; x < OverlayW; ++x) {
-            const int d = int(qSqrt((x - cx) * (x - cx) + (y - cy) * (y - cy)));
-            const int ring = d / 6;
-            const bool on = ring % 2 == 0 && ring < 8;
-            m_overlay->setPixel32(x, y, on ? argb(255, 255 - ring * 24, 64 + ring * 20, ring * 30) : argb(255, 0, 0, 0));
+    // The window walks down the virtual screen and back up.
+    const int range = VirtualHeight - Layout[2].height;
+    const int phase = (frame * VirtualStep) % (2 * range);
+    m_layers[2]->setYOrg(phase <= range ? phase : 2 * range - phase);
+    m_layers[2]->bumpContent();
+
+    drawStar(frame);
+    if (readKeys())
+        drawText();
+    if (readPointer())
+        drawPointer();
+}
+
+QImage DemoScene::frameImage(PublishedBlock *block, int width, int height) const
+{
+    return QImage(block->pixels(), width, height, width * 4, QImage::Format_ARGB32);
+}
+
+void DemoScene::flipAlpha(QImage &image) const
+{
+    for (int y = 0; y < image.height(); ++y) {
+        quint32 *row = reinterpret_cast<quint32 *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            row[x] ^= 0xFF000000u;
+    }
+}
+
+void DemoScene::beginPaint(QImage &image) const
+{
+    if (m_alphaMode == 0)
+        flipAlpha(image);
+}
+
+void DemoScene::endPaint(QImage &image) const
+{
+    if (m_alphaMode == 0)
+        flipAlpha(image);
+}
+
+void DemoScene::drawBackdrop(int frame)
+{
+    QImage image = frameImage(m_layers[0], Width, Height);
+    beginPaint(image);
+    {
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        const double t = frame / 90.0;
+        QLinearGradient gradient(QPointF(Width / 2 + 400 * qCos(t), Height / 2 + 240 * qSin(t)),
+                                 QPointF(Width / 2 - 400 * qCos(t), Height / 2 - 240 * qSin(t)));
+        gradient.setColorAt(0, QColor::fromHsv((frame / 2) % 360, 160, 120));
+        gradient.setColorAt(1, QColor::fromHsv((frame / 2 + 150) % 360, 200, 60));
+        p.fillRect(image.rect(), gradient);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 60));
+        p.drawEllipse(QPointF(Width / 2 + 300 * qSin(t * 1.7), Height / 2 + 150 * qCos(t * 1.3)), 60, 60);
+    }
+    endPaint(image);
+    m_layers[0]->bumpContent();
+}
+
+void DemoScene::drawRings()
+{
+    // Indices by distance and angle from the centre: a cycling palette makes
+    // the spiral turn. The pixels never change afterwards.
+    const Geometry &g = Layout[1];
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            const double dx = x - g.width / 2.0;
+            const double dy = y - g.height / 2.0;
+            // A whole turn adds 256, so the spiral has no seam.
+            const double angle = qAtan2(dy, dx) / (2 * M_PI) * 256;
+            m_layers[1]->setPixel8(x, y, quint8(int(qSqrt(dx * dx + dy * dy) * 2 + angle) & 0xFF));
+        }
+    m_layers[1]->bumpContent();
+}
+
+void DemoScene::cyclePalette(int frame)
+{
+    for (int i = 0; i < 256; ++i)
+        m_layers[1]->setPaletteEntry(i, storedArgb(wheel((i + frame * 3) & 0xFF), m_alphaMode));
+    m_layers[1]->bumpPalette();
+}
+
+void DemoScene::drawVirtualScreen()
+{
+    // Bands with their row numbers, so the scrolling window is easy to follow.
+    const Geometry &g = Layout[2];
+    QImage image = frameImage(m_layers[2], g.width, VirtualHeight);
+    beginPaint(image);
+    {
+        QPainter p(&image);
+        QFont font = p.font();
+        font.setPixelSize(20);
+        p.setFont(font);
+        for (int band = 0; band * 40 < VirtualHeight; ++band) {
+            const QRect r(0, band * 40, g.width, 40);
+            p.fillRect(r, QColor::fromHsv((band * 23) % 360, 120, band % 2 ? 200 : 150));
+            p.setPen(Qt::black);
+            p.drawText(r.adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                       QStringLiteral("virtual row %1").arg(band * 40));
         }
     }
-    m_overlay->bumpContent();
+    endPaint(image);
+    m_layers[2]->bumpContent();
+}
+
+void DemoScene::drawStar(int frame)
+{
+    // Black surroundings fall into the key colour range and show as transparent.
+    const Geometry &g = Layout[3];
+    QImage image = frameImage(m_layers[3], g.width, g.height);
+    beginPaint(image);
+    {
+        QPainter p(&image);
+        p.fillRect(image.rect(), Qt::black);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath star;
+        const double turn = frame * 0.03;
+        for (int i = 0; i < 10; ++i) {
+            const double r = i % 2 ? 38 : 92;
+            const double a = turn + i * M_PI / 5;
+            const QPointF pt(g.width / 2 + r * qCos(a), g.height / 2 + r * qSin(a));
+            if (i == 0)
+                star.moveTo(pt);
+            else
+                star.lineTo(pt);
+        }
+        star.closeSubpath();
+        p.setPen(QPen(QColor(255, 240, 200), 3));
+        p.setBrush(QColor(250, 150, 30));
+        p.drawPath(star);
+    }
+    endPaint(image);
+    m_layers[3]->bumpContent();
+}
+
+void DemoScene::drawText()
+{
+    const Geometry &g = Layout[TextLayer];
+    QImage image = frameImage(m_layers[TextLayer], g.width, g.height);
+    beginPaint(image);
+    {
+        QPainter p(&image);
+        p.fillRect(image.rect(), QColor(20, 30, 60));
+        p.setPen(QColor(120, 160, 255));
+        p.drawRect(image.rect().adjusted(0, 0, -1, -1));
+        QFont font = p.font();
+        font.setPixelSize(16);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        // Starts right of the display's left edge so the start stays visible.
+        const QRect area(-g.x + 12, 8, g.width + g.x - 24, g.height - 16);
+        p.drawText(area.adjusted(0, 0, 0, -area.height() / 2), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Keys typed into a view:"));
+        const QString line = p.fontMetrics().elidedText(m_text, Qt::ElideLeft, area.width());
+        p.drawText(area.adjusted(0, area.height() / 2, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line);
+    }
+    endPaint(image);
+    m_layers[TextLayer]->bumpContent();
+}
+
+void DemoScene::drawPointer()
+{
+    const Geometry &g = Layout[PointerLayer];
+    QImage image = frameImage(m_layers[PointerLayer], g.width, g.height);
+    beginPaint(image);
+    {
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(image.rect(), Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.translate(-g.x, -g.y);
+        if (m_trail.size() > 1) {
+            p.setPen(QPen(QColor(255, 230, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.drawPolyline(m_trail.constData(), int(m_trail.size()));
+        }
+        if (m_pressed) {
+            p.setPen(QPen(Qt::white, 2));
+            p.setBrush(QColor(230, 20, 40));
+            p.drawEllipse(m_marker, 7, 7);
+        }
+    }
+    endPaint(image);
+    m_layers[PointerLayer]->bumpContent();
+}
+
+bool DemoScene::readPointer()
+{
+    // The tool writes into the block of the view it was used in, in that
+    // layer's pixels; the layer's position turns them into display pixels.
+    bool changed = false;
+    for (int n = 0; n < LayerCount; ++n) {
+        PublishedBlock *b = m_layers[n];
+        const PointerInput now{b->pointerX(), b->pointerY(), b->pointerPressed()};
+        PointerInput &last = m_lastInput[n];
+        if (now.x == last.x && now.y == last.y && now.pressed == last.pressed)
+            continue;
+        last = now;
+        const QPoint at(qBound(-Width, now.x, 2 * Width) + Layout[n].x, qBound(-Height, now.y, 2 * Height) + Layout[n].y);
+        if (now.pressed) {
+            if (!m_pressed)
+                m_trail.clear();
+            m_pressed = true;
+            m_marker = at;
+            if (m_trail.isEmpty() || m_trail.constLast() != at)
+                m_trail.append(at);
+            if (m_trail.size() > MaxTrail)
+                m_trail.remove(0, m_trail.size() - MaxTrail);
+            changed = true;
+        } else if (m_pressed) {
+            m_pressed = false;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+bool DemoScene::readKeys()
+{
+    // Each word is consumed, so the next one is seen even when it repeats
+    // this one. A press adds its text; a release adds it only when its press
+    // was overwritten before it could be read.
+    bool changed = false;
+    for (PublishedBlock *b : m_layers) {
+        const quint32 word = b->takeKeyEvent();
+        if (word == 0)
+            continue;
+        const QString text = keyWordText(word);
+        if (text.isEmpty())
+            continue;
+        const int code = int(word & 0xFF);
+        const bool pressed = ((word >> 8) & 0xFF) != 0;
+        if (pressed)
+            m_keysDown.insert(code);
+        else if (m_keysDown.remove(code))
+            continue;
+        m_text += text;
+        if (m_text.size() > MaxTextLength)
+            m_text = m_text.right(MaxTextLength);
+        changed = true;
+    }
+    return changed;
 }
 
 } // namespace sim

@@ -2,30 +2,92 @@
 
 #include "sim/publisher.h"
 
+#include <QImage>
+#include <QPoint>
+#include <QSet>
+#include <QString>
+#include <QVector>
+
 namespace sim {
 
-// The demo simulation's display of 320 x 240 pixels: an 8-bpp indexed
-// background layer with a 256-colour palette whose colours cycle, and a
-// 160 x 120 true-colour layer of rings above it whose dark pixels are keyed
-// out, so the composite shows both. A press on the display (pointer input
-// from the tool) paints a mark into the background.
+// Text a key word adds to the typed line: the character for a character
+// key, "<name>" for a device key code of the key table, "<code>" for any
+// other unprintable code; empty for a word without bit 16.
+QString keyWordText(quint32 word);
+
+// The device key name of a code ("GUI_KEY_LEFT"), or empty when the code
+// has none.
+QString deviceKeyName(int code);
+
+// The built-in demo simulation: an 800 x 480 display that shows every
+// feature of the tool at once, and reacts to the tool's pointer and key
+// input.
+//   0  backdrop, true colour, a smoothly turning gradient
+//   1  8-bpp indexed rings whose 256-entry palette cycles
+//   2  a 320 x 240 window scrolling through a 320 x 720 virtual screen
+//   3  a turning star whose black surroundings are colour-keyed (transMode 1)
+//   4  a panel with constant alpha (transMode 2) showing the typed keys
+//   5  the top layer: pointer marker and trail, transparent elsewhere
+// Layers 3 and 4 lie partly outside the display.
 class DemoScene
 {
 public:
-    explicit DemoScene(Publisher &publisher);
+    explicit DemoScene(Publisher &publisher, int alphaMode = 1);
 
-    // Publishes the blocks; false with the publisher's error when it fails.
+    // Publishes the blocks, drawn and in use; false with the publisher's
+    // error when it fails.
     bool publish();
-    // Draws frame number `frame` and bumps the content counters.
+    // Reads the input fields, consumes key words and draws frame `frame`;
+    // a layer's content counter changes only when its pixels or its window
+    // changed.
     void step(int frame);
 
-    static constexpr int Width = 320;
-    static constexpr int Height = 240;
+    QString typedText() const { return m_text; }
+
+    static constexpr int Width = 800;
+    static constexpr int Height = 480;
+    static constexpr int LayerCount = 6;
+    static constexpr int TextLayer = 4;
+    static constexpr int PointerLayer = 5;
+    static constexpr int MaxTextLength = 120;
+    static constexpr int MaxTrail = 256;
+    static constexpr int VirtualStep = 2;
 
 private:
+    // A frame buffer as a QImage over the block's pixels; with alpha-mode 0
+    // the stored alpha is flipped around the painting, so QPainter blends
+    // ordinary ARGB.
+    QImage frameImage(PublishedBlock *block, int width, int height) const;
+    void flipAlpha(QImage &image) const;
+    void beginPaint(QImage &image) const;
+    void endPaint(QImage &image) const;
+
+    void drawBackdrop(int frame);
+    void drawRings();
+    void cyclePalette(int frame);
+    void drawVirtualScreen();
+    void drawStar(int frame);
+    void drawText();
+    void drawPointer();
+    bool readPointer();
+    bool readKeys();
+
     Publisher &m_publisher;
-    PublishedBlock *m_background = nullptr;
-    PublishedBlock *m_overlay = nullptr;
+    int m_alphaMode;
+    PublishedBlock *m_layers[LayerCount] = {};
+
+    struct PointerInput
+    {
+        qint32 x = 0;
+        qint32 y = 0;
+        qint32 pressed = 0;
+    };
+    PointerInput m_lastInput[LayerCount];
+    bool m_pressed = false;
+    QPoint m_marker;
+    QVector<QPoint> m_trail;
+    QSet<int> m_keysDown;
+    QString m_text;
 };
 
 } // namespace sim

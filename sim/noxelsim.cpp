@@ -1,49 +1,109 @@
-// The demo simulation: publishes the demo scene and animates it until it is
-// interrupted (SIGINT or SIGTERM), then releases its blocks and presence.
+// The demo simulation: publishes the built-in animated scene or a scene
+// file and keeps it up until it is interrupted (SIGINT or SIGTERM), then
+// releases its presence and its blocks.
 #include "sim/demoscene.h"
 #include "sim/publisher.h"
+#include "sim/scenefile.h"
+#include "sim/scenepublish.h"
+#include "sim/simoptions.h"
 #include "simlink/connection.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QGuiApplication>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
+
 volatile std::sig_atomic_t stopRequested = 0;
+
 void onSignal(int)
 {
     stopRequested = 1;
 }
+
+int fail(int status, const QString &message)
+{
+    std::fprintf(stderr, "noxelsim: %s\n", qPrintable(message));
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Options, scene and lock are dealt with before the application object
+    // exists, so that a refusal is the one line below and nothing else.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    sim::SimOptions options;
+    QString error;
+    if (!sim::parseSimOptions(args, &options, &error))
+        return fail(2, error);
+    if (options.help) {
+        std::fputs(qPrintable(sim::simUsage()), stdout);
+        return 0;
+    }
+
+    // The scene is read completely before anything is created, so a bad
+    // scene leaves the runtime directory as it was.
+    sim::Scene scene;
+    const bool fromFile = !options.sceneFile.isEmpty();
+    if (fromFile && !sim::loadSceneFile(options.sceneFile, &scene, &error))
+        return fail(2, error);
+    QString windowClass = options.windowClass;
+    if (windowClass.isEmpty())
+        windowClass = fromFile ? scene.windowClass : QLatin1String(simlink::MainframeWindowClass);
+    if (options.alphaMode >= 0)
+        scene.alphaMode = options.alphaMode;
+    const int alphaMode = fromFile ? scene.alphaMode : (options.alphaMode >= 0 ? options.alphaMode : 1);
+
+    // The presence lock comes first: a second simulation in the same
+    // directory must stop before it touches a key file or a segment.
+    sim::Publisher publisher;
+    const QByteArray cls = windowClass.toLatin1();
+    if (!publisher.holdPresence(cls.constData()))
+        return fail(1, publisher.lastError());
+
+    // Text is drawn with QPainter, which needs a GUI application; no window
+    // is ever shown, so no display is needed either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    std::unique_ptr<sim::DemoScene> demo;
+    bool published = false;
+    if (fromFile) {
+        published = sim::publishScene(publisher, scene);
+    } else {
+        demo = std::make_unique<sim::DemoScene>(publisher, alphaMode);
+        published = demo->publish();
+    }
+    if (!published) {
+        const QString message = publisher.lastError();
+        publisher.tearDown();
+        return fail(1, message);
+    }
+
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-
-    sim::Publisher publisher;
-    sim::DemoScene scene(publisher);
-    if (!scene.publish()) {
-        std::fprintf(stderr, "noxelsim: %s\n", qPrintable(publisher.lastError()));
-        return 1;
-    }
-    // The blocks exist before the window's presence is announced.
-    if (!publisher.holdPresence(simlink::MainframeWindowClass)) {
-        std::fprintf(stderr, "noxelsim: %s\n", qPrintable(publisher.lastError()));
-        return 1;
-    }
     std::printf("noxelsim: publishing in %s (Ctrl+C to stop)\n", qPrintable(publisher.runtimeDir()));
     std::fflush(stdout);
 
     int frame = 0;
-    while (!stopRequested) {
-        scene.step(++frame);
-        QThread::msleep(40);
-    }
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
+        if (stopRequested)
+            app.quit();
+        else if (demo)
+            demo->step(++frame);
+    });
+    timer.start(fromFile ? 50 : 1000 / options.fps);
+    app.exec();
+
     publisher.tearDown();
     std::printf("noxelsim: stopped\n");
     return 0;

@@ -1,5 +1,6 @@
 #include "sim/publisher.h"
 
+#include "simlink/connection.h"
 #include "simlink/platform_native.h"
 
 #include <QDir>
@@ -40,6 +41,15 @@ void PublishedBlock::setUInt32(qint64 offset, quint32 value)
 quint32 PublishedBlock::uint32At(qint64 offset) const
 {
     return view().readUInt32(offset);
+}
+
+quint32 PublishedBlock::takeKeyEvent()
+{
+    if (m_size < simlink::Offset::KeyEvent + 4)
+        return 0;
+    // The field is 4-byte aligned in a page-aligned mapping.
+    auto *word = reinterpret_cast<quint32 *>(m_data + simlink::Offset::KeyEvent);
+    return qFromLittleEndian(__atomic_exchange_n(word, quint32(0), __ATOMIC_SEQ_CST));
 }
 
 void PublishedBlock::setPaletteEntry(int i, quint32 argb)
@@ -116,13 +126,52 @@ bool Publisher::ensureRuntimeDir()
 
 namespace {
 
+// Creates the key file when it is missing. False when the path cannot be
+// opened or holds something other than a regular file (a FIFO is never
+// waited on).
 bool makeKeyFile(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+// Puts a new key file (a new inode, so a new ftok key) in place of the old
+// one. The new file is made beside the old one first and renamed over it:
+// unlinking first would let the file system hand the freed inode straight
+// back, and the key would not change.
+bool replaceKeyFile(const QByteArray &path)
+{
+    QByteArray temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
     if (fd < 0)
         return false;
     ::close(fd);
+    if (::rename(temp.constData(), path.constData()) != 0) {
+        ::unlink(temp.constData());
+        return false;
+    }
     return true;
+}
+
+// Whether a presence file is locked exclusively by another open file.
+bool presenceHeldElsewhere(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool held = false;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+            held = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return held;
 }
 
 } // namespace
@@ -141,7 +190,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
     // key held by anything else gets a fresh key file (a new inode).
     int id = -1;
     for (int attempt = 0; attempt < 16 && id < 0; ++attempt) {
-        if (!makeKeyFile(path)) {
+        if (!makeKeyFile(path) && !replaceKeyFile(path)) {
             m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
             return nullptr;
         }
@@ -162,8 +211,9 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
         if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
             && ds.shm_nattch == 0) {
             shmctl(existing, IPC_RMID, nullptr);
-        } else {
-            ::unlink(path.constData());
+        } else if (!replaceKeyFile(path)) {
+            m_error = QStringLiteral("cannot replace key file %1").arg(keyFile);
+            return nullptr;
         }
     }
     if (id < 0) {
@@ -190,13 +240,12 @@ PublishedBlock *Publisher::createGlobal(quint8 alphaMode)
     return block;
 }
 
-PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec)
+PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec, bool announce)
 {
     const qint64 size = spec.blockSize >= 0 ? spec.blockSize : layerBlockSize(spec);
     PublishedBlock *block = createBlock(simlink::layerBlockName(n), size);
     if (!block)
         return nullptr;
-    block->setInUse(1);
     block->setXSize(spec.xSize);
     block->setYSize(spec.ySize);
     block->setVxSize(spec.vxSize < 0 ? spec.xSize : spec.vxSize);
@@ -206,7 +255,17 @@ PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec)
     block->setXPos(spec.xPos);
     block->setYPos(spec.yPos);
     block->setLayerAlpha(255);
+    // In use only once the header is complete, so a scan never sees half of it.
+    if (announce)
+        block->setInUse(1);
     return block;
+}
+
+void Publisher::announceLayers()
+{
+    for (int n = simlink::MaxLayers - 1; n >= 0; --n)
+        if (PublishedBlock *b = layer(n))
+            b->setInUse(1);
 }
 
 void Publisher::destroyBlock(const QString &name)
@@ -230,8 +289,11 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
     if (!ensureRuntimeDir())
         return false;
     const QByteArray path = QFile::encodeName(m_dir + QLatin1Char('/') + name);
-    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         m_error = QStringLiteral("cannot open presence file %1").arg(QString::fromLocal8Bit(path));
         return false;
     }
@@ -240,12 +302,29 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK || timer.elapsed() >= timeoutMs) {
+        if (errno != EWOULDBLOCK) {
+            m_error = QStringLiteral("cannot lock presence file %1: %2")
+                          .arg(QString::fromLocal8Bit(path), QString::fromLocal8Bit(strerror(errno)));
+            ::close(fd);
+            return false;
+        }
+        if (timer.elapsed() >= timeoutMs) {
             ::close(fd);
             m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
             return false;
         }
         QThread::msleep(20);
+    }
+    // One simulation per directory, whatever its window class: the other
+    // class's file is probed with a shared lock, which only another
+    // simulation's exclusive lock refuses (the tool probes shared too).
+    const QString other = name == QLatin1String(simlink::MainframeWindowClass)
+        ? QLatin1String(simlink::DeviceWindowClass)
+        : QLatin1String(simlink::MainframeWindowClass);
+    if (!m_presence.contains(other) && presenceHeldElsewhere(QFile::encodeName(m_dir + QLatin1Char('/') + other))) {
+        ::close(fd);
+        m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
+        return false;
     }
     m_presence.insert(name, fd);
     return true;

@@ -57,6 +57,9 @@ public:
 
     // Input fields the tool writes.
     quint32 keyEvent() const { return uint32At(simlink::Offset::KeyEvent); }
+    // Reads keyEvent and sets it to 0 in one atomic step, so a word the tool
+    // writes meanwhile is never cleared unread.
+    quint32 takeKeyEvent();
     qint32 pointerX() const { return qint32(uint32At(simlink::Offset::PointerX)); }
     qint32 pointerY() const { return qint32(uint32At(simlink::Offset::PointerY)); }
     qint32 pointerPressed() const { return qint32(uint32At(simlink::Offset::PointerPressed)); }
@@ -130,8 +133,12 @@ public:
     // A raw segment under the block name; replaces a stale one.
     PublishedBlock *createBlock(const QString &name, qint64 size);
     PublishedBlock *createGlobal(quint8 alphaMode);
-    // Layer block n with its header filled in and inUse set.
-    PublishedBlock *createLayer(int n, const LayerSpec &spec);
+    // Layer block n with its header filled in; inUse is set last, or left 0
+    // when announce is false (the caller sets it once the layer is drawn).
+    PublishedBlock *createLayer(int n, const LayerSpec &spec, bool announce = true);
+    // Sets inUse on every layer block, from the highest layer down to layer
+    // 0, so that a scan running meanwhile finds either no layer or all.
+    void announceLayers();
     PublishedBlock *block(const QString &name) const { return m_blocks.value(name); }
     PublishedBlock *layer(int n) const { return block(simlink::layerBlockName(n)); }
     PublishedBlock *global() const { return block(QLatin1String(simlink::GlobalBlockName)); }
@@ -140,7 +147,7 @@ public:
 
     // Holds the presence lock of a window class ("GUI Simulation Mainframe"
     // or "GUI Device"), retrying for up to timeoutMs; false when another
-    // simulation holds it.
+    // simulation holds it or the other class's lock.
     bool holdPresence(const char *windowClass, int timeoutMs = 2000);
     void releasePresence(const char *windowClass);
 

@@ -27,7 +27,8 @@ int capsLockState();
 
 #ifndef _WIN32
 // The runtime directory D in which a simulation and the tool meet:
-// NOXEL_RUNTIME_DIR, else $XDG_RUNTIME_DIR/noxel, else /tmp/noxel-<uid>.
+// NOXEL_RUNTIME_DIR, else $XDG_RUNTIME_DIR/noxel, else /tmp/noxel-<uid>;
+// a relative value is taken relative to the working directory at start.
 std::string runtimeDirectory();
 #endif
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <set>
 #include <sys/file.h>
@@ -17,14 +18,47 @@
 
 namespace native {
 
+namespace {
+
+std::string currentDirectory()
+{
+    std::string dir(256, '\0');
+    while (!getcwd(&dir[0], dir.size())) {
+        if (errno != ERANGE || dir.size() > 65536)
+            return std::string();
+        dir.resize(dir.size() * 2);
+    }
+    dir.resize(std::strlen(dir.c_str()));
+    return dir;
+}
+
+// The working directory as the program started. A relative runtime
+// directory is resolved against it, so that key paths are absolute and stay
+// the same when the program later changes its working directory.
+const std::string &startDirectory()
+{
+    static const std::string dir = currentDirectory();
+    return dir;
+}
+[[maybe_unused]] const std::string &startDirectoryAtLoad = startDirectory();
+
+std::string absolute(const std::string &dir)
+{
+    if (dir.empty() || dir[0] == '/' || startDirectory().empty())
+        return dir;
+    return startDirectory() + "/" + dir;
+}
+
+} // namespace
+
 std::string runtimeDirectory()
 {
     const char *explicitDir = std::getenv("NOXEL_RUNTIME_DIR");
     if (explicitDir && *explicitDir)
-        return explicitDir;
+        return absolute(explicitDir);
     const char *xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg && *xdg)
-        return std::string(xdg) + "/noxel";
+        return absolute(std::string(xdg) + "/noxel");
     return "/tmp/noxel-" + std::to_string(static_cast<unsigned long>(getuid()));
 }
 
@@ -74,9 +108,16 @@ bool windowClassExists(const char *className)
     if (!trustedDirectory(&dir))
         return false;
     const std::string path = dir + "/" + className;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Non-blocking: a FIFO of that name must not stall the caller; only a
+    // regular file can be a presence file.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
     bool exists = false;
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
         exists = (errno == EWOULDBLOCK);

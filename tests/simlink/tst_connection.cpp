@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/shm.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,12 @@ private Q_SLOTS:
         sim::Publisher second;
         QVERIFY(!second.holdPresence(MainframeWindowClass, 100));
         QVERIFY(second.lastError().contains(QStringLiteral("another simulation")));
+        // One simulation per directory: the other window class is refused too.
+        QVERIFY(!second.holdPresence(DeviceWindowClass, 100));
+        QVERIFY(second.lastError().contains(QStringLiteral("another simulation")));
+        // The tool's probe of the other class does not count as a simulation.
+        QVERIFY(simulationRunning());
+        QVERIFY(first.holdPresence(DeviceWindowClass, 0));
     }
 
     void scanFindsLayersUpToTheFirstGap()
@@ -315,6 +322,140 @@ private Q_SLOTS:
         QVERIFY(!capsLockOn(QStringLiteral("A"), true));
         QVERIFY(!capsLockOn(QStringLiteral("1"), false));
         QVERIFY(!capsLockOn(QString(), false));
+    }
+
+    // Another segment holds the key of our key file: the key file is
+    // replaced by a new inode and the tool finds the new block, while the
+    // foreign segment stays untouched.
+    void collidingKeyFileIsReplaced()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.ensureRuntimeDir());
+        const QByteArray path = QFile::encodeName(pub.runtimeDir() + QStringLiteral("/noXelLCDMap"));
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        struct stat before;
+        QCOMPARE(::stat(path.constData(), &before), 0);
+        const key_t oldKey = ftok(path.constData(), 'Q');
+        const int foreign = shmget(oldKey, 4096, IPC_CREAT | IPC_EXCL | 0600);
+        QVERIFY(foreign >= 0);
+        void *held = shmat(foreign, nullptr, 0);
+        QVERIFY(held != reinterpret_cast<void *>(-1));
+
+        QVERIFY(pub.createGlobal(1));
+        sim::PublishedBlock *b = pub.createLayer(0, sim::LayerSpec::of(6, 3));
+        QVERIFY2(b, qPrintable(pub.lastError()));
+        struct stat after;
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        QVERIFY(after.st_ino != before.st_ino);
+        QVERIFY(ftok(path.constData(), 'Q') != oldKey);
+        QVERIFY(b->shmId() != foreign);
+        // No temporary file is left beside the key file.
+        QCOMPARE(QDir(pub.runtimeDir()).entryList(QDir::Files).filter(QStringLiteral("noXelLCDMap")).size(), 1);
+
+        // The tool finds the new block (the foreign one is all zero: not in use).
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list[0].xSize, 6);
+
+        struct shmid_ds ds;
+        QCOMPARE(shmctl(foreign, IPC_STAT, &ds), 0);
+        QCOMPARE(int(ds.shm_nattch), 1);
+        shmdt(held);
+        shmctl(foreign, IPC_RMID, nullptr);
+    }
+
+    // A segment of our own that nobody holds is left over from a crash: it
+    // is removed and the key file is kept.
+    void staleSegmentIsReused()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.ensureRuntimeDir());
+        const QByteArray path = QFile::encodeName(pub.runtimeDir() + QStringLiteral("/noXelGlobalMap"));
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        struct stat before;
+        QCOMPARE(::stat(path.constData(), &before), 0);
+        const int stale = shmget(ftok(path.constData(), 'Q'), 4096, IPC_CREAT | IPC_EXCL | 0600);
+        QVERIFY(stale >= 0);
+        QVERIFY(pub.createGlobal(3));
+        struct shmid_ds ds;
+        QVERIFY(shmctl(stale, IPC_STAT, &ds) != 0);
+        struct stat after;
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+    }
+
+    // Only a regular file is a presence file, and the probe never waits on
+    // a FIFO that carries a window class's name.
+    void presenceProbeIgnoresOtherFileKinds()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.ensureRuntimeDir());
+        QVERIFY(pub.createGlobal(1));
+        QVERIFY(pub.createLayer(0, sim::LayerSpec::of(2, 2)));
+        const QByteArray fifo = QFile::encodeName(pub.runtimeDir() + QLatin1Char('/') + QLatin1String(MainframeWindowClass));
+        QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+        QVERIFY(QDir(pub.runtimeDir()).mkdir(QLatin1String(DeviceWindowClass)));
+        QVERIFY(!simulationRunning());
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        // The simulation refuses it too instead of waiting on it.
+        QVERIFY(!pub.holdPresence(MainframeWindowClass, 0));
+    }
+
+    // A relative runtime directory is resolved once against the working
+    // directory at start: key paths are absolute and survive a chdir.
+    void relativeRuntimeDirectoryIsMadeAbsolute()
+    {
+        const QString start = QDir::currentPath();
+        const QString target = env.root() + QStringLiteral("/relative%1").arg(dirCount);
+        const QString relative = QDir(start).relativeFilePath(target);
+        QVERIFY(!QDir::isAbsolutePath(relative));
+        env.useRuntimeDir(relative);
+
+        sim::Publisher pub;
+        QVERIFY(QDir::isAbsolutePath(pub.runtimeDir()));
+        QVERIFY(pub.createGlobal(1));
+        QVERIFY(pub.createLayer(0, sim::LayerSpec::of(2, 2)));
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        const QString keyFile = target + QStringLiteral("/noXelLCDMap");
+        QVERIFY(QFileInfo::exists(keyFile));
+
+        QSharedMemory handle;
+        QVERIFY(setBlockKey(handle, layerBlockName(0)));
+        QVERIFY(QDir::isAbsolutePath(handle.nativeKey()));
+        QCOMPARE(QFileInfo(handle.nativeKey()).canonicalFilePath(), QFileInfo(keyFile).canonicalFilePath());
+
+        QVERIFY(QDir::setCurrent(QDir::rootPath()));
+        const bool running = simulationRunning();
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QVERIFY(QDir::setCurrent(start));
+        QVERIFY(running);
+        QCOMPARE(list.size(), 1);
+    }
+    // A simulation announces its presence before its blocks exist; the
+    // search goes on meanwhile and finds all layers once layer 0 is in use.
+    void presenceBeforeBlocksKeepsSearching()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.holdPresence(MainframeWindowClass));
+        QList<LayerInfo> list;
+        QCOMPARE(int(scanLayers(list)), 255);
+        QVERIFY(pub.createGlobal(1));
+        QVERIFY(pub.createLayer(0, sim::LayerSpec::of(3, 3), false));
+        QVERIFY(pub.createLayer(1, sim::LayerSpec::of(4, 4), false));
+        QCOMPARE(int(scanLayers(list)), 1);
+        QVERIFY(list.isEmpty());
+        pub.announceLayers();
+        QCOMPARE(int(scanLayers(list)), 1);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list[1].xSize, 4);
     }
 };
 
