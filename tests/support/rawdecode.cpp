@@ -34,23 +34,34 @@ bool inRange(quint32 v, quint32 lo, quint32 hi, int shift)
 }
 
 // The alpha convention, then the colour key (indexed and 32-bit alike), then
-// constant or forced alpha (32-bit only).
-QRgb applyRules(const Block &b, const Rules &rules, quint32 v, bool indexed)
+// constant or forced alpha (32-bit only), with the header fields read once.
+struct PixelRules
 {
-    if (rules.alphaMode == 0)
-        v ^= 0xFF000000u;
-    const qint32 mode = b.i32(TransMode);
-    if (mode == 1) {
-        const quint32 lo = b.u32(KeyMin), hi = b.u32(KeyMax);
-        if (qAlpha(v) != 0 && inRange(v, lo, hi, 16) && inRange(v, lo, hi, 8) && inRange(v, lo, hi, 0))
-            v &= 0x00FFFFFFu;
-    } else if (mode == 2 && !indexed) {
-        v = (quint32(b.base[LayerAlpha]) << 24) | (v & 0x00FFFFFFu);
-    } else if (mode == 0 && !indexed && rules.layerCount == 1) {
-        v |= 0xFF000000u;
+    PixelRules(const Block &b, const Rules &rules)
+        : invert(rules.alphaMode == 0), mode(b.i32(TransMode)), lo(b.u32(KeyMin)), hi(b.u32(KeyMax)),
+          layerAlpha(b.base[LayerAlpha]), single(rules.layerCount == 1)
+    {
     }
-    return v;
-}
+    QRgb operator()(quint32 v, bool indexed) const
+    {
+        if (invert)
+            v ^= 0xFF000000u;
+        if (mode == 1) {
+            if (qAlpha(v) != 0 && inRange(v, lo, hi, 16) && inRange(v, lo, hi, 8) && inRange(v, lo, hi, 0))
+                v &= 0x00FFFFFFu;
+        } else if (mode == 2 && !indexed) {
+            v = (quint32(layerAlpha) << 24) | (v & 0x00FFFFFFu);
+        } else if (mode == 0 && !indexed && single) {
+            v |= 0xFF000000u;
+        }
+        return v;
+    }
+    bool invert;
+    qint32 mode;
+    quint32 lo, hi;
+    quint8 layerAlpha;
+    bool single;
+};
 
 QImage decode(const Block &b, const Rules &rules, QRect r, bool virtualScreen)
 {
@@ -75,8 +86,10 @@ QImage decode(const Block &b, const Rules &rules, QRect r, bool virtualScreen)
     const int bytes = indexed ? 1 : 4;
     const qint64 stride = virtualScreen ? qint64(b.i32(VxSize)) * 4 : xSize * bytes;
     const qint64 first = bytes * (xSize * (r.top() + originY) + r.left() + originX);
+    const PixelRules apply(b, rules);
     QImage image(r.size(), QImage::Format_ARGB32);
-    for (int y = 0; y < r.height(); ++y)
+    for (int y = 0; y < r.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < r.width(); ++x) {
             const qint64 at = Pixels + first + stride * y + qint64(bytes) * x;
             QRgb out = 0;
@@ -84,13 +97,14 @@ QImage decode(const Block &b, const Rules &rules, QRect r, bool virtualScreen)
                 if (indexed) {
                     const int index = b.base[at];
                     if (index < numColors)
-                        out = applyRules(b, rules, b.u32(Palette + 4 * index), true);
+                        out = apply(b.u32(Palette + 4 * index), true);
                 } else {
-                    out = applyRules(b, rules, b.u32(at), false);
+                    out = apply(b.u32(at), false);
                 }
             }
-            image.setPixel(x, y, out);
+            line[x] = out;
         }
+    }
     return image;
 }
 

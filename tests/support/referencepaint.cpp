@@ -41,10 +41,14 @@ void shade(PaintWidget *widget, QImage &image, QPoint imageOrigin)
 // Every pixel repeated z x z times.
 QImage magnified(const QImage &image, int z)
 {
-    QImage out(image.width() * z, image.height() * z, image.format());
-    for (int y = 0; y < out.height(); ++y)
+    const QImage source = image.depth() == 32 ? image : image.convertToFormat(QImage::Format_ARGB32);
+    QImage out(source.width() * z, source.height() * z, source.format());
+    for (int y = 0; y < out.height(); ++y) {
+        const QRgb *from = reinterpret_cast<const QRgb *>(source.constScanLine(y / z));
+        QRgb *to = reinterpret_cast<QRgb *>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x)
-            out.setPixel(x, y, image.pixel(x / z, y / z));
+            to[x] = from[x / z];
+    }
     return out;
 }
 
