@@ -361,6 +361,32 @@ private Q_SLOTS:
         setMainWindow(nullptr);
     }
 
+    void virtualViewForAScreenOnlyWiderOrOnlyTaller()
+    {
+        // Layer 0 is only wider than its visible window, layer 1 only taller,
+        // layer 2 neither: the first two get a virtual-layer view.
+        sim::Publisher pub;
+        QVERIFY(pub.createGlobal(255));
+        sim::LayerSpec wide = sim::LayerSpec::of(16, 8);
+        wide.vxSize = 40;
+        sim::LayerSpec tall = sim::LayerSpec::of(16, 8);
+        tall.vySize = 20;
+        QVERIFY(pub.createLayer(0, wide));
+        QVERIFY(pub.createLayer(1, tall));
+        QVERIFY(pub.createLayer(2, sim::LayerSpec::of(16, 8)));
+        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QTRY_COMPARE(w.LayerViews().size(), 3);
+        QCOMPARE(w.VirtViews().size(), 2);
+        QCOMPARE(w.VirtViews().at(0)->imageWidth, 40);
+        QCOMPARE(w.VirtViews().at(0)->imageHeight, 8);
+        QCOMPARE(w.VirtViews().at(1)->imageWidth, 16);
+        QCOMPARE(w.VirtViews().at(1)->imageHeight, 20);
+        setMainWindow(nullptr);
+    }
+
     void redrawRepaintsOnlyChangedViews()
     {
         sim::Publisher pub;
