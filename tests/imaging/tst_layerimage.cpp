@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -110,7 +111,7 @@ private Q_SLOTS:
         QTest::newRow("1, outside key") << 1 << quint8(255) << 1 << QRgb(0x40102110) << QRgb(0x40102110);
         // The key sees the corrected alpha: stored 00 means opaque here.
         QTest::newRow("1, inverted opaque keyed") << 1 << quint8(0) << 2 << QRgb(0x00101010) << QRgb(0x00101010);
-        QTest::newRow("1, inverted transparent kept") << 1 << quint8(0) << 2 << QRgb(0xFF101010) << QRgb(0x00101010);
+        QTest::newRow("1, inverted transparent, keyed after inverting") << 1 << quint8(0) << 2 << QRgb(0xFF101010) << QRgb(0x00101010);
         QTest::newRow("1, inverted half kept") << 1 << quint8(0) << 2 << QRgb(0x7F302010) << QRgb(0x80302010);
         // Other modes apply nothing, not even the single-layer opacity.
         QTest::newRow("5, one layer") << 5 << quint8(255) << 1 << QRgb(0x40102030) << QRgb(0x40102030);
@@ -333,12 +334,18 @@ private Q_SLOTS:
 
         // The virtual screen of an indexed layer is read with 4 bytes a pixel
         // from a pixel area sized for one byte a pixel.
+        // The 32 bytes hold the first 8 pixels of row 0; the rest is absent.
         RawLayer small(8, 4, 16, 8);
         small.setVirtual(16, 8, 0, 0);
+        std::fill(small.base() + 4096, small.base() + small.size, uchar(0x7F));
         const CImage virt = readLayerImage(virtualLayerLayout(small.view()), {}, rulesOf(255, 2), 0, 0, 15, 7);
         QCOMPARE(virt.size(), QSize(16, 8));
-        QCOMPARE(virt.pixel(7, 0), 0u);
+        QCOMPARE(virt.pixel(7, 0), 0x7F7F7F7Fu);
+        QCOMPARE(virt.pixel(8, 0), 0u);
+        QCOMPARE(virt.pixel(0, 1), 0u);
         QCOMPARE(virt.pixel(15, 7), 0u);
+        QCOMPARE(imagecompare::firstDifference(virt, rawdecode::virtualImage(small.raw(), {255, 2}, QRect(0, 0, 16, 8))),
+                 QString());
     }
 
     void malformedHeadersGiveBoundedResults_data()
