@@ -10,6 +10,7 @@
 #include "paint/paintwidget.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "modalwait.h"
 #include "testenv.h"
 #include "views/scrollareas.h"
 #include "views/viewcomposite.h"
@@ -25,7 +26,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QtTest>
 
 
@@ -64,21 +67,47 @@ public:
     }
 };
 
-// Answers the next modal dialog: ticks the check box when asked, then
-// presses the button with the given text.
-void answerNextDialog(const QString &button, bool tick)
+// Answers the manual warning once it is really open: ticks the check box
+// when asked, then presses the button with the given text. The flag turns
+// true when it was answered.
+std::shared_ptr<bool> answerNextDialog(const QString &button, bool tick)
 {
-    QTimer::singleShot(50, [button, tick]() {
-        QWidget *modal = QApplication::activeModalWidget();
-        QVERIFY(modal);
-        auto *box = qobject_cast<ManualWarnDialog *>(modal);
-        QVERIFY(box);
+    return modalwait::whenOpen<ManualWarnDialog>([button, tick](ManualWarnDialog *box) {
         if (tick)
             box->CheckBox()->setChecked(true);
         for (QAbstractButton *b : box->buttons())
             if (b->text().remove(QLatin1Char('&')) == button)
                 QTest::mouseClick(b, Qt::LeftButton);
     });
+}
+
+// Stops every timer of the window, so that a test drives the refresh tick
+// itself.
+void stopTimers(MainWindow &w)
+{
+    for (QTimer *t : w.findChildren<QTimer *>())
+        t->stop();
+}
+
+// Processes the window's pending repaints: the repaint manager paints every
+// dirty widget of a window in one pass, so once a freshly dirtied probe
+// widget has been painted, so has everything that was dirty with it.
+void flushPaints(MainWindow &w, PaintCounter &counter)
+{
+    // A one-pixel opaque child in the window's corner, over the menu bar.
+    QWidget *probe = w.findChild<QWidget *>(QStringLiteral("paintProbe"));
+    if (!probe) {
+        probe = new QWidget(&w);
+        probe->setObjectName(QStringLiteral("paintProbe"));
+        probe->setAttribute(Qt::WA_OpaquePaintEvent);
+        probe->setGeometry(0, 0, 1, 1);
+        probe->show();
+    }
+    if (!counter.counts.contains(probe))
+        counter.watch(probe);
+    const int before = counter.counts[probe];
+    probe->update();
+    QTRY_VERIFY(counter.counts[probe] > before);
 }
 
 } // namespace
@@ -179,13 +208,15 @@ private Q_SLOTS:
         QAction *manual = actionNamed(help, QStringLiteral("&User Manual"));
         QVERIFY(manual);
 
-        answerNextDialog(QStringLiteral("Cancel"), true);
+        auto answered = answerNextDialog(QStringLiteral("Cancel"), true);
         manual->trigger();
+        QVERIFY(*answered);
         QVERIFY(opened.isEmpty());
         QCOMPARE(ReadSetting("HideManualWarning"), 0);
 
-        answerNextDialog(QStringLiteral("OK"), true);
+        answered = answerNextDialog(QStringLiteral("OK"), true);
         manual->trigger();
+        QVERIFY(*answered);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(ReadSetting("HideManualWarning"), 1);
 
@@ -330,6 +361,32 @@ private Q_SLOTS:
         setMainWindow(nullptr);
     }
 
+    void virtualViewForAScreenOnlyWiderOrOnlyTaller()
+    {
+        // Layer 0 is only wider than its visible window, layer 1 only taller,
+        // layer 2 neither: the first two get a virtual-layer view.
+        sim::Publisher pub;
+        QVERIFY(pub.createGlobal(255));
+        sim::LayerSpec wide = sim::LayerSpec::of(16, 8);
+        wide.vxSize = 40;
+        sim::LayerSpec tall = sim::LayerSpec::of(16, 8);
+        tall.vySize = 20;
+        QVERIFY(pub.createLayer(0, wide));
+        QVERIFY(pub.createLayer(1, tall));
+        QVERIFY(pub.createLayer(2, sim::LayerSpec::of(16, 8)));
+        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QTRY_COMPARE(w.LayerViews().size(), 3);
+        QCOMPARE(w.VirtViews().size(), 2);
+        QCOMPARE(w.VirtViews().at(0)->imageWidth, 40);
+        QCOMPARE(w.VirtViews().at(0)->imageHeight, 8);
+        QCOMPARE(w.VirtViews().at(1)->imageWidth, 16);
+        QCOMPARE(w.VirtViews().at(1)->imageHeight, 20);
+        setMainWindow(nullptr);
+    }
+
     void redrawRepaintsOnlyChangedViews()
     {
         sim::Publisher pub;
@@ -338,12 +395,10 @@ private Q_SLOTS:
         setMainWindow(&w);
         w.show();
         QTRY_VERIFY(w.CompositeView() != nullptr);
-        // Alternating tiles force repaints every 500 ms; use steady tiles.
-        WriteSetting("TransDrawMode", 1);
-        w.transDrawMode = 1;
-        QTest::qWait(600);
-        w.resize(1200, 900);
-        QTest::qWait(100);
+        // The test drives the refresh tick itself, so that only what the
+        // tick does is counted (no alternating tiles, no polling).
+        stopTimers(w);
+        w.OnTimerRedraw();
         PaintCounter counter;
         QWidget *p0 = w.LayerViews().at(0)->GetPaintWidget();
         QWidget *p1 = w.LayerViews().at(1)->GetPaintWidget();
@@ -351,13 +406,63 @@ private Q_SLOTS:
         counter.watch(p0);
         counter.watch(p1);
         counter.watch(pc);
-        QTest::qWait(100);
+        // A window large enough to show every view; then let the layout
+        // passes (and a fit the build may have queued) run out: until a
+        // repaint pass paints none of the views at that size.
+        for (int pass = 0, painted = -1; pass < 50 && (painted != 0 || w.size() != QSize(1200, 900)); ++pass) {
+            w.resize(1200, 900);
+            counter.counts[p0] = counter.counts[p1] = counter.counts[pc] = 0;
+            flushPaints(w, counter);
+            painted = counter.counts[p0] + counter.counts[p1] + counter.counts[pc];
+        }
+        QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
+        QVERIFY(!p1->visibleRegion().isEmpty());
+        // A tick over unchanged blocks repaints nothing.
+        w.OnTimerRedraw();
+        flushPaints(w, counter);
         QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
 
+        // A tick after layer 1 changed repaints it and the composite only.
         pub.layer(1)->bumpContent();
+        w.OnTimerRedraw();
         QTRY_VERIFY(counter.counts[p1] > 0);
         QTRY_VERIFY(counter.counts[pc] > 0);
+        flushPaints(w, counter);
         QCOMPARE(counter.counts[p0], 0);
+        setMainWindow(nullptr);
+    }
+
+    void transparencyTilesAlternateInTheViews()
+    {
+        sim::Publisher pub;
+        publishScene(pub, true);
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QTRY_VERIFY(!w.LayerViews().isEmpty());
+        QCOMPARE(w.transDrawMode, 0);
+        // Nothing in the blocks changes: the layer view repaints only because
+        // the tiles alternate, once with each tile.
+        QSet<int> phasesPainted;
+        struct PhaseRecorder : QObject
+        {
+            MainWindow *window;
+            QSet<int> *phases;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    phases->insert(window->transPhase);
+                return false;
+            }
+        } recorder;
+        recorder.window = &w;
+        recorder.phases = &phasesPainted;
+        QWidget *p0 = w.LayerViews().at(0)->GetPaintWidget();
+        PaintCounter settled;
+        flushPaints(w, settled);
+        p0->installEventFilter(&recorder);
+        QTRY_VERIFY_WITH_TIMEOUT(phasesPainted.size() == 2, 10000);
+        p0->removeEventFilter(&recorder);
         setMainWindow(nullptr);
     }
 

@@ -253,7 +253,9 @@ private Q_SLOTS:
         ManualLocations l;
         l.buildDir = root + QStringLiteral("/build");
         l.sourceCopy = root + QStringLiteral("/src/docs/manual.html");
-        l.installedCopy = QStringLiteral("/usr/local/share/doc/noXelView/manual.html");
+        // The installed copy lies under a prefix of the test's own, so that
+        // nothing of this machine's /usr/local is read.
+        l.installedCopy = root + QStringLiteral("/prefix/share/doc/noXelView/manual.html");
         l.installedRelative = QStringLiteral("../share/doc/noXelView/manual.html");
 
         // Run from the build tree: the source copy.
@@ -266,8 +268,9 @@ private Q_SLOTS:
         l.applicationDir = root + QStringLiteral("/moved/bin");
         QCOMPARE(ManualUrlFor(l),
                  QUrl::fromLocalFile(root + QStringLiteral("/moved/share/doc/noXelView/manual.html")));
-        // Installed where it was built for.
-        l.applicationDir = QStringLiteral("/usr/local/bin");
+        // No copy beside the program: the installed copy, not the address
+        // beside the program.
+        l.applicationDir = root + QStringLiteral("/elsewhere/bin");
         QCOMPARE(ManualUrlFor(l), QUrl::fromLocalFile(l.installedCopy));
         // A configured address wins everywhere.
         l.configuredUrl = QStringLiteral("https://docs.example.org/noxel/manual.html#noxelview");

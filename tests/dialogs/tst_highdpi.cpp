@@ -7,6 +7,7 @@
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/scale.h"
+#include "imagecompare.h"
 #include "testenv.h"
 
 #include <QApplication>
@@ -83,7 +84,9 @@ private Q_SLOTS:
         QCOMPARE(button.iconSize(), QSize(48, 48));
         const QImage expected = QImage(QStringLiteral(":/Resource/Scale_150/Hand_48x48.png"))
                                     .convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(button.icon().pixmap(QSize(48, 48)).toImage().convertToFormat(QImage::Format_ARGB32), expected);
+        const QString diff = imagecompare::differenceAfterRoundTrip(
+            button.icon().pixmap(QSize(48, 48)).toImage().convertToFormat(QImage::Format_ARGB32), expected);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
         ColorField field(nullptr, 0xFF000000);
         QCOMPARE(field.sizeHint(), QSize(120, 30));
     }

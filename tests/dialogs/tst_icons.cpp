@@ -5,6 +5,7 @@
 #include "dialogs/artwork.h"
 #include "dialogs/buttons.h"
 #include "dialogs/scale.h"
+#include "imagecompare.h"
 #include "testenv.h"
 #include "views/cwidget.h"
 
@@ -44,10 +45,14 @@ QString ExpectedPath(int s, int id)
         .arg(Expected[id].height[s]);
 }
 
-QImage IconImage(const QIcon &icon)
-{
-    return icon.pixmap(icon.actualSize(QSize(65535, 65535))).toImage().convertToFormat(QImage::Format_ARGB32);
-}
+using imagecompare::iconImage;
+
+// An icon shows its picture file through a premultiplied pixmap.
+#define COMPARE_ICON(icon, path) \
+    do { \
+        const QString diff = imagecompare::differenceAfterRoundTrip(iconImage(icon), Argb(QImage(path))); \
+        QVERIFY2(diff.isEmpty(), qPrintable((path) + QStringLiteral(": ") + diff)); \
+    } while (false)
 
 QImage Argb(const QImage &image)
 {
@@ -142,10 +147,8 @@ private Q_SLOTS:
         QFETCH(int, scaleIndex);
         QFETCH(int, buttonSide);
         SetScale(float(dpi / 96.0));
-        for (int id = 0; id < 10; ++id) {
-            const QImage expected = Argb(QImage(ExpectedPath(scaleIndex, id)));
-            QCOMPARE(IconImage(GetScaledIcon(id)), expected);
-        }
+        for (int id = 0; id < 10; ++id)
+            COMPARE_ICON(GetScaledIcon(id), ExpectedPath(scaleIndex, id));
         CButton button(nullptr);
         QCOMPARE(button.size(), QSize(buttonSide, buttonSide));
         button.SetButton(ButtonGrid);
@@ -177,14 +180,16 @@ private Q_SLOTS:
         SetScale(scale);
         QCOMPARE(GetScale(), scale);
         for (int id = 0; id < 10; ++id) {
-            const QImage image = IconImage(GetScaledIcon(id));
+            const QImage image = iconImage(GetScaledIcon(id));
             const QSize expectedSize = id == IconSelSize ? selSize : id == IconSelPos ? selPos : toolbar;
             QCOMPARE(image.size(), expectedSize);
-            // Smoothly scaled from the 350 % picture, not taken from a nearby set.
-            const QPixmap source(ExpectedPath(8, id));
-            const QImage smooth = Argb(source.scaled(expectedSize, Qt::KeepAspectRatioByExpanding,
-                                                     Qt::SmoothTransformation).toImage());
-            QCOMPARE(image, smooth);
+            // Smoothly scaled from the 350 % picture, not taken from a nearby
+            // set: the same scaling of the premultiplied picture here.
+            const QImage smooth = QImage(ExpectedPath(8, id))
+                                      .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                      .scaled(expectedSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+            const QString diff = imagecompare::fuzzyDifference(image, smooth);
+            QVERIFY2(diff.isEmpty(), qPrintable(ExpectedPath(8, id) + QStringLiteral(": ") + diff));
         }
         CButton button(nullptr);
         QCOMPARE(button.size(), QSize(buttonSide, buttonSide));
@@ -251,7 +256,7 @@ private Q_SLOTS:
         if (iconId < 0) {
             QVERIFY(button.icon().isNull());
         } else {
-            QCOMPARE(IconImage(button.icon()), Argb(QImage(ExpectedPath(0, iconId))));
+            COMPARE_ICON(button.icon(), ExpectedPath(0, iconId));
             QCOMPARE(button.iconSize(), QSize(32, 32));
         }
     }
@@ -265,7 +270,7 @@ private Q_SLOTS:
         QCOMPARE(layerClose->parentWidget(), &panel);
         QCOMPARE(layerClose->toolTip(), QStringLiteral("Close layer"));
         QCOMPARE(paletteClose->toolTip(), QStringLiteral("Close palette"));
-        QCOMPARE(IconImage(layerClose->icon()), Argb(QImage(ExpectedPath(0, IconClose))));
+        COMPARE_ICON(layerClose->icon(), ExpectedPath(0, IconClose));
         QVERIFY(layerClose->isEnabled());
         panel.show();
         QTest::mousePress(layerClose, Qt::LeftButton);
@@ -283,7 +288,7 @@ private Q_SLOTS:
         IconWidget widget(nullptr, icon);
         QCOMPARE(widget.size(), QSize(27, 25));
         QCOMPARE(widget.minimumSize(), widget.maximumSize());
-        const QImage picture = IconImage(icon);
+        const QImage picture = iconImage(icon);
         const QImage shown = Argb(widget.grab().toImage());
         QCOMPARE(shown.size(), picture.size());
         // Opaque picture pixels show unchanged: no button frame over them.

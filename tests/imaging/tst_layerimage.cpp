@@ -2,11 +2,13 @@
 // modes, visible-window addressing, single pixels, and bounded reads of
 // malformed blocks.
 #include "imaging/layerimage.h"
+#include "imagecompare.h"
 #include "rawlayer.h"
 
 #include <QPainter>
 #include <QtTest>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -109,7 +111,7 @@ private Q_SLOTS:
         QTest::newRow("1, outside key") << 1 << quint8(255) << 1 << QRgb(0x40102110) << QRgb(0x40102110);
         // The key sees the corrected alpha: stored 00 means opaque here.
         QTest::newRow("1, inverted opaque keyed") << 1 << quint8(0) << 2 << QRgb(0x00101010) << QRgb(0x00101010);
-        QTest::newRow("1, inverted transparent kept") << 1 << quint8(0) << 2 << QRgb(0xFF101010) << QRgb(0x00101010);
+        QTest::newRow("1, inverted transparent, keyed after inverting") << 1 << quint8(0) << 2 << QRgb(0xFF101010) << QRgb(0x00101010);
         QTest::newRow("1, inverted half kept") << 1 << quint8(0) << 2 << QRgb(0x7F302010) << QRgb(0x80302010);
         // Other modes apply nothing, not even the single-layer opacity.
         QTest::newRow("5, one layer") << 5 << quint8(255) << 1 << QRgb(0x40102030) << QRgb(0x40102030);
@@ -217,6 +219,25 @@ private Q_SLOTS:
         QCOMPARE(readVisible(block, rulesOf(255, 2), 8, 2, 8, 2).pixel(0, 0), 0xFFABCDEFu);
     }
 
+    void virtualScreenWiderThanTheLayer()
+    {
+        // Visible 8 x 4 inside a virtual screen of 20 x 6 at origin (5, 1):
+        // the whole virtual screen steps by its own width from row to row.
+        RawLayer layer(8, 4, 0, 32, qint64(20) * 6 * 4);
+        layer.setVirtual(20, 6, 5, 1);
+        for (qint64 i = 0; i < 20 * 6; ++i)
+            layer.put32(4096 + 4 * i, 0xFF000000u | quint32(i * 0x010203));
+        const rawdecode::Rules raw{255, 2};
+        const CImage whole = readLayerImage(virtualLayerLayout(layer.view()), {}, rulesOf(255, 2), 0, 0, 19, 5);
+        QCOMPARE(imagecompare::firstDifference(whole, rawdecode::virtualImage(layer.raw(), raw, QRect(0, 0, 20, 6))),
+                 QString());
+        QCOMPARE(whole.pixel(0, 1), 0xFF000000u | quint32(20 * 0x010203));
+        QCOMPARE(whole.pixel(19, 5), 0xFF000000u | quint32(119 * 0x010203));
+        const CImage visible = readVisible(layer.view(), rulesOf(255, 2), 0, 0, 7, 3);
+        QCOMPARE(imagecompare::firstDifference(visible, rawdecode::visibleImage(layer.raw(), raw, QRect(0, 0, 8, 4))),
+                 QString());
+    }
+
     void singlePixelReadsMatchTheImage()
     {
         RawLayer layer(5, 4);
@@ -313,12 +334,18 @@ private Q_SLOTS:
 
         // The virtual screen of an indexed layer is read with 4 bytes a pixel
         // from a pixel area sized for one byte a pixel.
+        // The 32 bytes hold the first 8 pixels of row 0; the rest is absent.
         RawLayer small(8, 4, 16, 8);
         small.setVirtual(16, 8, 0, 0);
+        std::fill(small.base() + 4096, small.base() + small.size, uchar(0x7F));
         const CImage virt = readLayerImage(virtualLayerLayout(small.view()), {}, rulesOf(255, 2), 0, 0, 15, 7);
         QCOMPARE(virt.size(), QSize(16, 8));
-        QCOMPARE(virt.pixel(7, 0), 0u);
+        QCOMPARE(virt.pixel(7, 0), 0x7F7F7F7Fu);
+        QCOMPARE(virt.pixel(8, 0), 0u);
+        QCOMPARE(virt.pixel(0, 1), 0u);
         QCOMPARE(virt.pixel(15, 7), 0u);
+        QCOMPARE(imagecompare::firstDifference(virt, rawdecode::virtualImage(small.raw(), {255, 2}, QRect(0, 0, 16, 8))),
+                 QString());
     }
 
     void malformedHeadersGiveBoundedResults_data()
@@ -368,6 +395,13 @@ private Q_SLOTS:
             for (const QRect &r : {QRect(0, 0, rw, rh), QRect(INT_MAX - 1, INT_MAX - 1, 1, 1), QRect(3, 3, 1, 1),
                                    QRect(-5, -5, 10, 10)}) {
                 const CImage image = readLayerImage(l, palette, rules, r.left(), r.top(), r.right(), r.bottom());
+                // Null only without an address (a negative start in the
+                // visible window) or for an indexed depth it cannot show.
+                const bool visibleWindow = l.negativeIsNone;
+                const bool unsupported = visibleWindow && colors >= 1 && colors <= 256 && depth != 1 && depth != 2
+                    && depth != 4 && depth != 8;
+                const bool noAddress = visibleWindow && (r.left() < 0 || r.top() < 0);
+                QCOMPARE(image.isNull(), unsupported || noAddress);
                 if (image.isNull())
                     continue;
                 QCOMPARE(image.size(), r.size());
@@ -380,7 +414,7 @@ private Q_SLOTS:
                         QVERIFY2(p == 0 || p == 0x00FFFFFF || p == 0xFFFFFFFF, qPrintable(QString::number(p, 16)));
                     }
             }
-            readPixelColor(l, palette, rules, INT_MIN, INT_MAX);
+            QCOMPARE(readPixelColor(l, palette, rules, INT_MIN, INT_MAX), 0u);
             QVERIFY(readPixelIndex(l, INT_MAX, INT_MAX) == 0);
         }
     }

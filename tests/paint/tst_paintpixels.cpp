@@ -179,6 +179,26 @@ private Q_SLOTS:
         }
     }
 
+    void viewWithoutABlockShowsBackgroundAndGrid()
+    {
+        // Layer 3 is listed but has no block: the view paints the background
+        // and, from zoom 3 with the grid on, the grid over it.
+        MainWindow w;
+        setMainWindow(&w);
+        quiet(w);
+        sim::Publisher pub;
+        QVERIFY(pub.createGlobal(255));
+        const sim::LayerSpec missing = spec(40, 30);
+        std::unique_ptr<ViewLayer> v(new ViewLayer(&w, infoOf(3, missing)));
+        QVERIFY(v->GetRecord().isNull());
+        showWithViewport(v.get(), QSize(203, 151));
+        QVERIFY(QTest::qWaitForWindowExposed(v.get()));
+        for (const Background &b : Backgrounds) {
+            apply(w, b);
+            QVERIFY2(compareAll(w, v.get(), false, "no block", 4) > 0, b.name);
+        }
+    }
+
     void composite()
     {
         MainWindow w;

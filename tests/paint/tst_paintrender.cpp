@@ -238,7 +238,9 @@ private Q_SLOTS:
         sim::PublishedBlock *b = pub->createLayer(0, small);
         QVERIFY(b);
         b->fill32(0xFF00FF00);
-        const QList<QPair<int, int>> sizes{{1 << 30, 5}, {-7, 100}, {0, 0}, {2000000000, 2000000000}, {40000, 3}};
+        // 64 x 16: rows 0 to 3 fit in the block, whatever size the view takes.
+        const QList<QPair<int, int>> sizes{{1 << 30, 5}, {-7, 100}, {0, 0}, {2000000000, 2000000000}, {40000, 3},
+                                           {64, 16}};
         for (const auto &size : sizes) {
             sim::LayerSpec claimed = spec(size.first, size.second);
             b->setXSize(size.first);
@@ -251,10 +253,27 @@ private Q_SLOTS:
                 QVERIFY(s.width() >= 0 && s.width() <= QWIDGETSIZE_MAX);
                 QVERIFY(s.height() >= 0 && s.height() <= QWIDGETSIZE_MAX);
                 QVERIFY(view->GetPaintWidget()->sizeHint().width() <= QWIDGETSIZE_MAX);
-                const QImage img = renderWidget(view->GetPaintWidget(), shownRect(view.get()));
-                // Pixels beyond the block come back transparent: tiles show.
-                if (!img.isNull() && img.width() > 20 * zoom && img.height() > 0)
-                    QVERIFY(img.pixel(img.width() - 1, 0) != 0xFF00FF00u);
+                const QRect shown = shownRect(view.get());
+                QCOMPARE(shown.topLeft(), QPoint(0, 0));
+                const QImage img = renderWidget(view->GetPaintWidget(), shown);
+                // Pixels in the block show green; those beyond it come back
+                // transparent, so the background shows. The image is drawn
+                // in whole pixels of the viewport without the scroll bars.
+                const QSize visible = view->GetVisibleSize();
+                const int w = qMin(img.width(), visible.width() / zoom * zoom);
+                const int h = qMin(img.height(), visible.height() / zoom * zoom);
+                int inBlock = 0;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const qint64 offset = 4 * (qint64(size.first) * (y / zoom) + x / zoom);
+                        const bool present = offset + 4 <= 16 * 16 * 4;
+                        inBlock += present;
+                        if ((img.pixel(x, y) == 0xFF00FF00u) != present)
+                            QFAIL(qPrintable(QStringLiteral("claimed %1 x %2, zoom %3, pixel (%4, %5)")
+                                                 .arg(size.first).arg(size.second).arg(zoom).arg(x).arg(y)));
+                    }
+                if (size == qMakePair(64, 16))
+                    QVERIFY(inBlock > 0);
                 view->Refresh();
                 QVERIFY(view->sizeHint().width() >= 0);
             }
@@ -273,9 +292,24 @@ private Q_SLOTS:
         QCOMPARE(view->GetPaintWidget()->size(), QSize(30720, 17280));
         scrollTo(view.get(), 20000, 10000);
         const QRect shown = shownRect(view.get());
-        const QImage part = renderWidget(view->GetPaintWidget(), QRect(shown.topLeft() + QPoint(33, 21), QSize(50, 40)));
         const QImage whole = renderWidget(view->GetPaintWidget(), shown);
-        QCOMPARE(part, whole.copy(QRect(QPoint(33, 21), QSize(50, 40))));
+        // The part painted into a canvas of the shown size filled with a
+        // marker: it equals the whole painting there and leaves the rest.
+        const QRect part(shown.topLeft() + QPoint(33, 21), QSize(50, 40));
+        const QRgb marker = 0xFF123456u;
+        QImage canvas(shown.size(), QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(marker);
+        {
+            QPainter painter(&canvas);
+            view->GetPaintWidget()->render(&painter, part.topLeft() - shown.topLeft(), QRegion(part));
+        }
+        const QRect partInCanvas = part.translated(-shown.topLeft());
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x) {
+                const QRgb expected = partInCanvas.contains(x, y) ? whole.pixel(x, y) : marker;
+                if (canvas.pixel(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
+            }
         // Widget (20001, 10001) lies in layer pixel (1250, 625), off the grid.
         QCOMPARE(whole.pixel(20001 - shown.x(), 10001 - shown.y()), 0xFF000000u | (1250u & 0xFF) << 8 | (625u & 0xFF));
     }

@@ -3,6 +3,7 @@
 // Helpers for tests (and the paint benchmark) that build views on a
 // publisher's blocks and look at the pixels their paint widgets draw.
 #include "app/mainwindow.h"
+#include "imagecompare.h"
 #include "paint/paintwidget.h"
 #include "sim/publisher.h"
 #include "views/scrollareas.h"
@@ -135,19 +136,6 @@ QImage renderWith(QWidget *w, const QRect &r, Paint paint, QImage::Format format
 }
 
 // Empty when equal, otherwise where and how the images first differ.
-inline QString firstDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return QStringLiteral("sizes %1x%2 and %3x%4").arg(a.width()).arg(a.height()).arg(b.width()).arg(b.height());
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                return QStringLiteral("at (%1, %2): %3 and %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(a.pixel(x, y), 8, 16, QLatin1Char('0'))
-                    .arg(b.pixel(x, y), 8, 16, QLatin1Char('0'));
-    return QString();
-}
+using imagecompare::firstDifference;
 
 } // namespace fixture

@@ -1,5 +1,6 @@
 // The palette panel of an indexed layer: grid shape, swatch size, marking,
 // status text, the copy menu, its strip and its state.
+#include "modalwait.h"
 #include "testenv.h"
 #include "paint/viewfixture.h"
 
@@ -174,10 +175,7 @@ private Q_SLOTS:
 
         // Right click, then the menu entry, as a user does.
         auto chooseFromMenu = [](const QString &entry, QStringList *tips) {
-            QTimer::singleShot(50, [entry, tips] {
-                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                if (!menu)
-                    return;
+            return modalwait::whenOpen<QMenu>([entry, tips](QMenu *menu) {
                 for (QAction *a : menu->actions()) {
                     *tips << a->text() + QLatin1Char('|') + a->statusTip();
                     if (a->text() == entry)
@@ -188,16 +186,18 @@ private Q_SLOTS:
         };
         ColorItem *six = p->GetColorArea()->Items().at(6);
         QStringList tips;
-        chooseFromMenu(QStringLiteral("Copy &color"), &tips);
+        auto ran = chooseFromMenu(QStringLiteral("Copy &color"), &tips);
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(3, 3), six->mapToGlobal(QPoint(3, 3)));
         QApplication::sendEvent(six, &menuEvent);
+        QVERIFY(*ran);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1A2B3C"));
         QCOMPARE(tips, QStringList({QStringLiteral("Copy &color|Copy color in hexadecimal to clipboard."),
                                     QStringLiteral("Copy &index|Copy index to clipboard.")}));
         ColorItem *seven = p->GetColorArea()->Items().at(7);
-        chooseFromMenu(QStringLiteral("Copy &index"), &tips);
+        ran = chooseFromMenu(QStringLiteral("Copy &index"), &tips);
         QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(3, 3), seven->mapToGlobal(QPoint(3, 3)));
         QApplication::sendEvent(seven, &again);
+        QVERIFY(*ran);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("7"));
     }
 

@@ -1,4 +1,5 @@
 // The block layout as the tool reads it: raw offsets, encodings, bounds.
+#include "rawlayer.h"
 #include "simlink/layerblock.h"
 
 #include <QtTest>
@@ -8,31 +9,6 @@
 
 using namespace simlink;
 
-namespace {
-
-// A block in ordinary memory, written byte by byte at the documented offsets
-// so that the accessors' offsets are checked, not assumed.
-struct RawBlock
-{
-    explicit RawBlock(size_t size) : bytes(size, 0) {}
-    void put32(size_t offset, quint32 v)
-    {
-        bytes[offset] = uchar(v);
-        bytes[offset + 1] = uchar(v >> 8);
-        bytes[offset + 2] = uchar(v >> 16);
-        bytes[offset + 3] = uchar(v >> 24);
-    }
-    quint32 get32(size_t offset) const
-    {
-        return quint32(bytes[offset]) | quint32(bytes[offset + 1]) << 8 | quint32(bytes[offset + 2]) << 16
-            | quint32(bytes[offset + 3]) << 24;
-    }
-    BlockView view() { return BlockView(bytes.data(), qint64(bytes.size())); }
-    std::vector<uchar> bytes;
-};
-
-} // namespace
-
 class TestBlockLayout : public QObject
 {
     Q_OBJECT
@@ -40,8 +16,8 @@ class TestBlockLayout : public QObject
 private Q_SLOTS:
     void accessorsReadTheDocumentedOffsets()
     {
-        RawBlock b(8192);
-        b.bytes[0] = 1;
+        RawLayer b = RawLayer::ofBytes(8192);
+        b.base()[0] = 1;
         b.put32(0x20, 320);
         b.put32(0x24, 240);
         b.put32(0x28, 640);
@@ -52,7 +28,7 @@ private Q_SLOTS:
         b.put32(0x40, 78);
         b.put32(0x5C, 5);
         b.put32(0x60, 6);
-        b.bytes[0x64] = 0x80;
+        b.base()[0x64] = 0x80;
         b.put32(0x68, quint32(-5));
         b.put32(0x6C, 9);
         b.put32(0x74, 0x00FF0000);
@@ -101,7 +77,7 @@ private Q_SLOTS:
 
     void compositeSizeZeroMeansNoComposite()
     {
-        RawBlock b(4096);
+        RawLayer b = RawLayer::ofBytes(4096);
         int w = -1, h = -1;
         QVERIFY(!compositeSize(b.view(), &w, &h));
         QCOMPARE(w, 0);
@@ -133,7 +109,7 @@ private Q_SLOTS:
 
     void inputFieldsAreWrittenAsDocumented()
     {
-        RawBlock b(4096);
+        RawLayer b = RawLayer::ofBytes(4096);
         setPointer(b.view(), 10, -3, 1);
         QCOMPARE(b.get32(0x50), 10u);
         QCOMPARE(qint32(b.get32(0x54)), -3);
@@ -145,9 +121,9 @@ private Q_SLOTS:
         WriteKey(b.view(), 0x1FF, 1); // code taken as a byte
         QCOMPARE(b.get32(0x4C), 0x000101FFu);
         // Nothing else of the header was touched.
-        for (size_t i = 0; i < b.bytes.size(); ++i)
+        for (size_t i = 0; i < size_t(b.size); ++i)
             if (i < 0x4C || i >= 0x5C)
-                QCOMPARE(int(b.bytes[i]), 0);
+                QCOMPARE(int(b.base()[i]), 0);
     }
 
     void blockNames()
@@ -160,15 +136,15 @@ private Q_SLOTS:
 
     void shortBlockIsNotAttached()
     {
-        RawBlock b(4095);
-        b.bytes[0] = 1;
+        RawLayer b = RawLayer::ofBytes(4095);
+        b.base()[0] = 1;
         QVERIFY(b.view().isNull());
         QCOMPARE(int(inUse(b.view())), 0);
     }
 
     void readsNeverLeaveTheBlock()
     {
-        RawBlock b(4096 + 16);
+        RawLayer b = RawLayer::ofBytes(4096 + 16);
         const BlockView v = b.view();
         QVERIFY(v.contains(0, 4112));
         QVERIFY(!v.contains(1, 4112));
@@ -183,7 +159,7 @@ private Q_SLOTS:
         QVERIFY(v.frameBytes(-4, 4) == nullptr);
         QCOMPARE(v.readUInt32(4110), 0u); // straddles the end
         v.writeUInt32(4110, 0xFFFFFFFFu); // dropped
-        QCOMPARE(int(b.bytes[4110]), 0);
+        QCOMPARE(int(b.base()[4110]), 0);
     }
 };
 

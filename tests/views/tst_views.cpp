@@ -2,6 +2,7 @@
 // them: the zoom controls and tool buttons, the refresh by the layer's
 // counters, the saved state, titles, identifiers, pixel addresses, the
 // information strips and the scroll areas.
+#include "modalwait.h"
 #include "testenv.h"
 #include "paint/viewfixture.h"
 
@@ -253,10 +254,7 @@ private Q_SLOTS:
         QVERIFY(pub->createLayer(0, s));
         ViewLayer view(window.get(), infoOf(0, s));
         QString title;
-        QTimer::singleShot(50, [&title] {
-            auto *dialog = qobject_cast<GridColorDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+        auto answered = modalwait::whenOpen<GridColorDialog>([&title](GridColorDialog *dialog) {
             title = dialog->windowTitle();
             for (QRadioButton *r : dialog->findChildren<QRadioButton *>())
                 if (r->text() == QStringLiteral("&Inverted pixels (XOR)"))
@@ -267,6 +265,7 @@ private Q_SLOTS:
         });
         QCOMPARE(view.gridMode, 0);
         buttonWithTip(&view, QStringLiteral("<b>Grid Color</b>"))->click();
+        QVERIFY(*answered);
         QCOMPARE(title, QStringLiteral("Grid color of Layer 0"));
         QCOMPARE(view.gridMode, 1);
     }
@@ -368,7 +367,9 @@ private Q_SLOTS:
         QCOMPARE(virt.GetPixelAddress(QPoint(3, 4), false), base + 4096 + 4 * (320 * 4 + 3));
         // Beyond the block there is no address, however the header reads.
         QCOMPARE(virt.GetPixelAddress(QPoint(0, 100000), false), static_cast<const uchar *>(nullptr));
-        QCOMPARE(view.GetPixelAddress(QPoint(319, 239), false) + 4 <= base + b->size(), true);
+        const uchar *last = view.GetPixelAddress(QPoint(319, 239), false);
+        QCOMPARE(last, base + 4096 + 4 * (320 * 239 + 319) + 4 * (10 + 20 * 320));
+        QVERIFY(last + 4 <= base + b->size());
         b->setXOrg(1 << 29);
         QCOMPARE(view.GetPixelAddress(QPoint(0, 0), false), static_cast<const uchar *>(nullptr));
 

@@ -1,9 +1,11 @@
 #pragma once
 
-// A layer block in ordinary memory, written at the documented offsets, for
-// the imaging tests. The block may be made shorter than the layer it
-// describes to exercise the bounded reads.
+// A layer block in ordinary memory, written byte by byte at the documented
+// offsets, so that the tool's accessors and readers are checked against the
+// offsets rather than assumed. The block may be made shorter than the layer
+// it describes to exercise the bounded reads. rawdecode.h reads it back.
 #include "imaging/layerimage.h"
+#include "rawdecode.h"
 
 #include <QtGlobal>
 
@@ -29,8 +31,17 @@ struct RawLayer
         storage[0] = 1;
     }
 
+    // A zeroed block of exactly `blockBytes` bytes (header included) with no
+    // fields written.
+    static RawLayer ofBytes(qint64 blockBytes) { return RawLayer(blockBytes); }
+
+    RawLayer(RawLayer &&) = default;
+    RawLayer(const RawLayer &) = delete; // base() would move within the copy
+    RawLayer &operator=(const RawLayer &) = delete;
+
     uchar *base() { return storage.data() + ((16 - (quintptr(storage.data()) & 15)) & 15); }
     BlockView view() { return BlockView(base(), size); }
+    rawdecode::Block raw() { return rawdecode::Block{base(), size}; }
 
     void put32(qint64 offset, quint32 v)
     {
@@ -77,6 +88,9 @@ struct RawLayer
 
     std::vector<uchar> storage;
     qint64 size = 0;
+
+private:
+    explicit RawLayer(qint64 blockBytes) : storage(size_t(blockBytes + 16), 0), size(blockBytes) {}
 };
 
 inline ImageRules rulesOf(quint8 alphaMode, unsigned layerCount)

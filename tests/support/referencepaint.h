@@ -1,0 +1,16 @@
+#pragma once
+
+class PaintWidget;
+class QPainter;
+
+// The reference painting of a paint widget, kept as the yardstick for the
+// drawing the widgets really do: the transparency background over the whole
+// widget rectangle, the part of the image the scroll area shows, decoded by
+// the test itself from the block's bytes (rawdecode.h), darkened outside the
+// selection, magnified by repeating every pixel zoom x zoom times and drawn
+// at the scroll origin, then the grid with one line (or, inverting, one line
+// piece per image pixel) over the whole widget. A view without a block shows
+// the background and the grid. The painter paints in the widget's
+// coordinates.
+void referencePaintLayer(QPainter &painter, PaintWidget *widget);
+void referencePaintComposite(QPainter &painter, PaintWidget *widget);
