@@ -1,5 +1,7 @@
 #include "snapshot/snapshot.h"
 
+#include "snapshot/indexedpng.h"
+
 #include "imaging/layergeometry.h"
 #include "imaging/layerimage.h"
 #include "simlink/connection.h"
@@ -120,6 +122,13 @@ Result failure(Status status, const QString &message)
 
 Result writeImage(const QImage &image, const QString &path)
 {
+    if (image.format() == QImage::Format_Indexed8) {
+        QSaveFile file(path);
+        const QByteArray png = indexedPng(image);
+        if (png.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+            return failure(WriteFailed, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return Result{Saved, QString()};
+    }
     QImageWriter writer(path, "png");
     if (!writer.write(image))
         return failure(WriteFailed, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), writer.errorString()));
