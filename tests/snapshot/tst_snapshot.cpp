@@ -277,6 +277,52 @@ private Q_SLOTS:
         QCOMPARE(scene.value("windowClass").toString(), QStringLiteral("GUI Device"));
     }
 
+    void hostileHeadersNeitherCrashNorReadOutside()
+    {
+        sim::Publisher pub(env.runtimeDir());
+        QVERIFY(pub.ensureRuntimeDir());
+        QVERIFY(pub.createGlobal(0));
+        sim::LayerSpec negative = sim::LayerSpec::of(4, 4);
+        sim::PublishedBlock *b0 = pub.createLayer(0, negative);
+        QVERIFY(b0);
+        b0->setXSize(-5);
+        b0->setVxSize(-5);
+        b0->setCompositeSize(16, 16);
+        sim::LayerSpec huge = sim::LayerSpec::of(4, 4);
+        sim::PublishedBlock *b1 = pub.createLayer(1, huge);
+        QVERIFY(b1);
+        b1->setXSize(100000);
+        b1->setYSize(100000);
+        b1->setVySize(0x7FFFFFFF);
+        b1->setYOrg(0x7FFFFFF0);
+        sim::LayerSpec indexedHuge = sim::LayerSpec::of(4, 4, 300); // 300 colours: true colour
+        sim::PublishedBlock *b2 = pub.createLayer(2, indexedHuge);
+        QVERIFY(b2);
+        b2->setXOrg(-70000);
+        b2->setVxSize(8);
+        b2->fill32(0x11223344);
+        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+        const QByteArray before2(reinterpret_cast<const char *>(b2->data()), int(b2->size()));
+
+        const QString dir = env.root() + QStringLiteral("/hostile");
+        QCOMPARE(snapshot::saveSnapshot(dir).status, snapshot::Saved);
+        QFile file(dir + QStringLiteral("/scene.json"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray jsonLayers = QJsonDocument::fromJson(file.readAll()).object().value("layers").toArray();
+        QCOMPARE(jsonLayers.size(), 3);
+        // No pixels to save: a transparent fill instead of an image.
+        QCOMPARE(jsonLayers[0].toObject().value("fill").toString(), QStringLiteral("#00000000"));
+        QCOMPARE(jsonLayers[1].toObject().value("fill").toString(), QStringLiteral("#00000000"));
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/layer1.png")));
+        // The 8-pixel-wide virtual screen reads 16 stored pixels, the rest is beyond the block.
+        const QImage png(dir + QStringLiteral("/layer2.png"));
+        QCOMPARE(png.size(), QSize(8, 4));
+        QCOMPARE(png.pixel(7, 1), 0xEE223344u);
+        QCOMPARE(png.pixel(0, 2), 0u);
+        QCOMPARE(QImage(dir + QStringLiteral("/composite.png")).size(), QSize(16, 16));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(b2->data()), int(b2->size())), before2);
+    }
+
     void entryFunctionExits()
     {
         const QString dir = env.root() + QStringLiteral("/none");
