@@ -1,8 +1,8 @@
 #include "referencepaint.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/artwork.h"
 #include "paint/paintwidget.h"
+#include "views/viewhost.h"
 #include "views/viewwidget.h"
 
 #include <QPainter>
@@ -21,7 +21,7 @@ void shade(PaintWidget *widget, CImage &image, bool convert)
 
 void referenceGrid(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
     const int z = v->zoom;
     if (!v->gridOn || z < 3)
         return;
@@ -54,8 +54,8 @@ void referenceGrid(QPainter &p, PaintWidget *widget)
 
 void referencePaintLayer(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
-    MainWindow *mw = mainWindow();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
+    ViewHost *mw = mainWindow();
     const QRect whole = widget->rect();
     if (mw->layerCount > 1) {
         if (mw->transDrawMode == 2)
@@ -88,7 +88,7 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
 
 void referencePaintComposite(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
     const int z = v->zoom;
     const QSize scroll = v->GetScrollPos();
     const QSize visible = v->GetVisibleSize();
