@@ -13,8 +13,9 @@
 // the compiled-in pictures Resource/embeddedart.h. A leaf includes only
 // leaves and simlink. sim/ (the demo simulation and its publisher) stands
 // beside the tool: it may include simlink/, and nothing of the tool includes
-// it. Resource/artwork/ is the offline tool that draws the pictures: it may
-// include any folder, and nothing includes it.
+// it. Resource/artwork/ (the offline tool that draws the pictures) and docs/
+// (the screenshot program) are tools: they may include any folder, and
+// nothing includes them.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -29,8 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int LeafRank = 0;
-constexpr int ToolRank = 1000;      // Resource/artwork: above everything
-constexpr int UnreachableRank = 2000; // sim, Resource/artwork as includees
+constexpr int ToolRank = 1000;        // Resource/artwork, docs: above everything
+constexpr int UnreachableRank = 2000; // sim, the tools and Resource as includees
 
 const std::map<std::string, int> FolderRank = {
     {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
@@ -61,7 +62,7 @@ int includerRank(const std::string &path)
 {
     if (isLeaf(path))
         return LeafRank;
-    if (path.rfind("Resource/artwork/", 0) == 0)
+    if (path.rfind("Resource/artwork/", 0) == 0 || path.rfind("docs/", 0) == 0)
         return ToolRank;
     const std::string top = topFolder(path);
     if (top == "sim")
@@ -76,7 +77,7 @@ int includeeRank(const std::string &path)
     if (isLeaf(path))
         return LeafRank;
     const std::string top = topFolder(path);
-    if (top == "sim" || top == "Resource")
+    if (top == "sim" || top == "Resource" || top == "docs")
         return UnreachableRank;
     const auto it = FolderRank.find(top);
     return it == FolderRank.end() ? -1 : it->second;
@@ -97,7 +98,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const fs::path root(argv[1]);
-    std::vector<std::string> scanned = {"sim", "Resource"};
+    std::vector<std::string> scanned = {"sim", "Resource", "docs"};
     for (const auto &entry : FolderRank)
         scanned.push_back(entry.first);
 
