@@ -33,22 +33,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-MainWindow *theMainWindow = nullptr;
-
-} // namespace
-
-MainWindow *mainWindow()
-{
-    return theMainWindow;
-}
-
-void setMainWindow(MainWindow *window)
-{
-    theMainWindow = window;
-}
-
 QMenu *AddMenu(const char *title, QMenuBar *menuBar, QWidget *parent)
 {
     QMenu *menu = new QMenu(parent);
@@ -110,8 +94,8 @@ MainWindow::~MainWindow()
     virtViews.clear();
     paletteViews.clear();
     compositeView = nullptr;
-    if (theMainWindow == this)
-        theMainWindow = nullptr;
+    if (mainWindow() == this)
+        setMainWindow(nullptr);
 }
 
 void MainWindow::BuildMenus()

@@ -2,6 +2,7 @@
 
 #include "simlink/layerblock.h"
 #include "views/cwidget.h"
+#include "views/viewhost.h"
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +27,7 @@ class ViewVirtLayer;
 // "No simulation found." or the views, and the status line. Its timers poll
 // the simulation, build the views when it appears, refresh them while it
 // runs and tear them down when it ends.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public ViewHost
 {
     Q_OBJECT
 
@@ -36,34 +37,14 @@ public:
 
     QSize sizeHint() const override;
 
-    // Shared state read by views, paint widgets and dialogs.
-    quint8 alphaMode = 255;     // alpha-mode byte of the last scan, 255 when none
-    unsigned int layerCount = 0; // number of layers found by the last scan
-    int transPhase = 0;          // which transparency tile shows, 0 or 1
-
-    // Settings members, loaded at start-up.
-    quint32 defaultGridColor = 0xFF3F3F3F;
-    int defaultGridMode = 0;
-    int alwaysOnTop = 0;
-    int multiDisplay = 0;
-    int transDrawMode = 0;
-    quint32 transDrawColor = 0xFF000000;
-    int hideManualWarning = 0;
-    int highlightPaletteColors = 0;
-    int highlightSelection = 1;
-    int minimalView = 0;
-
-    void SetStatusText(const QString &text);
-    QString StatusText() const;
-    // "Display" in multi-display mode, otherwise "Layer".
-    QString LayerWord() const;
-    // Grid colour and mode given to each new view.
-    QPair<quint32, int> DefaultGrid() const;
-
-    // n = -1 is the composite view.
-    void ShowLayerView(int n, bool show, bool adjust);
-    void ShowVirtView(int n, bool show, bool adjust);
-    void ShowPaletteView(int n, bool show, bool adjust);
+    // ViewHost: the shared state and settings members are declared there.
+    void SetStatusText(const QString &text) override;
+    QString StatusText() const override;
+    QString LayerWord() const override;
+    QPair<quint32, int> DefaultGrid() const override;
+    void ShowLayerView(int n, bool show, bool adjust) override;
+    void ShowVirtView(int n, bool show, bool adjust) override;
+    void ShowPaletteView(int n, bool show, bool adjust) override;
 
     void BuildViews();
     void ClearViews();
@@ -72,9 +53,9 @@ public:
     bool TeardownPending() const { return teardownPending; }
     // Resizes the window to size, bounded by its screen's available area
     // (the window-size restore, and the paint widget's "fit window").
-    void ResizeWithinScreen(const QSize &size);
+    void ResizeWithinScreen(const QSize &size) override;
     // The largest client size whose frame fits the screen's available area.
-    QSize ScreenLimit() const;
+    QSize ScreenLimit() const override;
     void ApplyMinimalView();
     void SetNoSimulationText(bool on);
 
@@ -83,7 +64,7 @@ public:
     const QList<ViewVirtLayer *> &VirtViews() const { return virtViews; }
     const QList<PaletteWidget *> &PaletteViews() const { return paletteViews; }
     ViewComposite *CompositeView() const { return compositeView; }
-    QWidget *ViewContainer() const { return viewContainer; }
+    QWidget *ViewContainer() const override { return viewContainer; }
     QByteArray Signature() const { return signature; }
     LayerScrollArea *ScrollArea() const { return scrollArea; }
     QSplitter *Splitter() const { return splitter; }
@@ -169,10 +150,6 @@ private:
     QTimer *transTimer = nullptr;
     bool teardownPending = false;
 };
-
-// The one main window, set right after it is constructed; null before.
-MainWindow *mainWindow();
-void setMainWindow(MainWindow *window);
 
 // Menu helpers: both take zero-terminated Latin-1 strings.
 QMenu *AddMenu(const char *title, QMenuBar *menuBar, QWidget *parent);

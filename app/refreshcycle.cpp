@@ -95,6 +95,7 @@ void MainWindow::BuildViews()
         if (view->IsIndexed()) {
             QVBoxLayout *paletteColumn = new QVBoxLayout;
             PaletteWidget *panel = new PaletteWidget(this, view, highlightPaletteColors != 0);
+            connect(view, &ViewLayer::PaletteRequested, this, [this](int n) { ShowPaletteView(n, true, true); });
             paletteColumn->addWidget(panel);
             paletteColumn->addItem(expandingSpacer());
             grid->addLayout(paletteColumn, i, 1);

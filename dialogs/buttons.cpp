@@ -3,7 +3,6 @@
 #include "dialogs/artwork.h"
 #include "dialogs/icontable.h"
 #include "dialogs/scale.h"
-#include "views/cwidget.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -112,9 +111,8 @@ void CButton::SetButton(int buttonId)
     setDisabled(row.disabled);
 }
 
-CloseButton::CloseButton(CWidget *panel, const QString &toolTip)
+CloseButton::CloseButton(QWidget *panel, const QString &toolTip)
     : CButton(panel)
-    , panel_(panel)
 {
     SetButton(ButtonClose);
     setToolTip(toolTip);
@@ -123,8 +121,7 @@ CloseButton::CloseButton(CWidget *panel, const QString &toolTip)
 
 void CloseButton::OnBtnCloseClicked()
 {
-    if (panel_)
-        panel_->CloseView();
+    emit closeClicked();
 }
 
 IconWidget::IconWidget(QWidget *parent, const QIcon &icon)

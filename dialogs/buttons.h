@@ -4,8 +4,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-class CWidget;
-
 // Icon ids of the toolbar and strip pictures.
 enum IconId {
     IconGrid = 0,
@@ -57,19 +55,20 @@ protected:
     QWidget *parent_ = nullptr;
 };
 
-// The close button of a view or palette panel; calls the panel's CloseView.
+// The close button of a view or palette panel: on release it emits
+// closeClicked, which the panel connects to its CloseView.
 class CloseButton : public CButton
 {
     Q_OBJECT
 
 public:
-    CloseButton(CWidget *panel, const QString &toolTip);
+    CloseButton(QWidget *panel, const QString &toolTip);
+
+Q_SIGNALS:
+    void closeClicked();
 
 public Q_SLOTS:
     void OnBtnCloseClicked();
-
-private:
-    CWidget *panel_ = nullptr;
 };
 
 // A flat picture used as a label.

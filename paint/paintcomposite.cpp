@@ -1,32 +1,21 @@
 #include "paint/paintcomposite.h"
 
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
-PaintComposite::PaintComposite(ViewComposite *view)
-    : PaintWidget(view)
-    , compositeView(view)
+PaintComposite::PaintComposite(QWidget *parent, PaintSource *source)
+    : PaintWidget(parent, source)
 {
 }
 
 CImage PaintComposite::readImage(int left, int top, int right, int bottom)
 {
-    const QList<ViewLayer *> &views = compositeView->LayerViews();
-    if (views.isEmpty())
+    const QList<CompositeLayer> layers = view->compositeLayers();
+    if (layers.isEmpty())
         return CImage();
-    QList<CompositeLayer> layers;
-    layers.reserve(views.size());
-    for (ViewLayer *v : views) {
-        CompositeLayer layer;
-        layer.layout = v->Layout();
-        if (layer.layout.indexed)
-            layer.palette = v->GetPalette();
-        layers.append(layer);
-    }
-    return readCompositeImage(layers, views.first()->GetRecord(), CurrentRules(), left, top, right, bottom);
+    // The source's record is its first layer's block, which holds the
+    // display's background colour.
+    return readCompositeImage(layers, view->GetRecord(), CurrentRules(), left, top, right, bottom);
 }
 
 CImage PaintComposite::contentImage()
@@ -59,12 +48,12 @@ int PaintComposite::pixelIndex(int, int)
 
 int PaintComposite::layerWidth()
 {
-    return view->imageWidth;
+    return view->imageSize().width();
 }
 
 int PaintComposite::layerHeight()
 {
-    return view->imageHeight;
+    return view->imageSize().height();
 }
 
 bool PaintComposite::isVirtual()

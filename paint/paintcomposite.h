@@ -2,8 +2,6 @@
 
 #include "paint/paintwidget.h"
 
-class ViewComposite;
-
 // Paints the composite of all layers over the display's background colour.
 // The composite is opaque, so no transparency background is drawn.
 class PaintComposite : public PaintWidget
@@ -11,7 +9,7 @@ class PaintComposite : public PaintWidget
     Q_OBJECT
 
 public:
-    explicit PaintComposite(ViewComposite *view);
+    PaintComposite(QWidget *parent, PaintSource *source);
 
     QRgb pixelColor(int x, int y) override;
     int pixelIndex(int x, int y) override;
@@ -24,6 +22,4 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-    ViewComposite *compositeView = nullptr;
 };

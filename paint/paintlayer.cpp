@@ -1,27 +1,18 @@
 #include "paint/paintlayer.h"
 
-#include "views/viewlayer.h"
-#include "views/viewvirtlayer.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
-PaintLayer::PaintLayer(ViewLayer *view)
-    : PaintLayer(view, view)
-{
-}
-
-PaintLayer::PaintLayer(ViewWidget *view, ViewLayer *layerView)
-    : PaintWidget(view)
-    , layerView(layerView)
+PaintLayer::PaintLayer(QWidget *parent, PaintSource *source)
+    : PaintWidget(parent, source)
 {
 }
 
 QVector<QRgb> PaintLayer::paletteFor(const LayerLayout &layout) const
 {
-    if (!layout.indexed || !layerView)
+    if (!layout.indexed)
         return QVector<QRgb>();
-    return layerView->GetPalette();
+    return view->layerPalette();
 }
 
 CImage PaintLayer::readImage(int left, int top, int right, int bottom)
@@ -34,7 +25,8 @@ CImage PaintLayer::readImage(int left, int top, int right, int bottom)
 
 CImage PaintLayer::contentImage()
 {
-    const QRect r = contentRect(view->GetVisibleSize(), view->zoom, view->GetScrollPos(), layerWidth(), layerHeight());
+    const QRect r = contentRect(view->GetVisibleSize(), view->zoomFactor(), view->GetScrollPos(), layerWidth(),
+                                layerHeight());
     if (r.isEmpty())
         return CImage();
     return readImage(r.left(), r.top(), r.right(), r.bottom());
@@ -63,12 +55,12 @@ int PaintLayer::pixelIndex(int x, int y)
 
 int PaintLayer::layerWidth()
 {
-    return view->imageWidth;
+    return view->imageSize().width();
 }
 
 int PaintLayer::layerHeight()
 {
-    return view->imageHeight;
+    return view->imageSize().height();
 }
 
 bool PaintLayer::isVirtual()
@@ -131,9 +123,8 @@ void PaintLayer::paintEvent(QPaintEvent *event)
     paintMagnified(painter, exposed, scene, cache);
 }
 
-PaintVirt::PaintVirt(ViewVirtLayer *view)
-    : PaintLayer(view, view->LayerView())
-    , virtView(view)
+PaintVirt::PaintVirt(QWidget *parent, PaintSource *source)
+    : PaintLayer(parent, source)
 {
 }
 

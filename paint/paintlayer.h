@@ -4,16 +4,13 @@
 
 #include <QVector>
 
-class ViewLayer;
-class ViewVirtLayer;
-
 // Paints one layer's visible window, read straight from the layer's block.
 class PaintLayer : public PaintWidget
 {
     Q_OBJECT
 
 public:
-    explicit PaintLayer(ViewLayer *view);
+    PaintLayer(QWidget *parent, PaintSource *source);
 
     QRgb pixelColor(int x, int y) override;
     int pixelIndex(int x, int y) override;
@@ -25,25 +22,20 @@ public:
     CImage contentImage() override;
 
 protected:
-    PaintLayer(ViewWidget *view, ViewLayer *layerView);
     void paintEvent(QPaintEvent *event) override;
 
     // The colour table of an indexed read; empty for a true-colour layout.
     QVector<QRgb> paletteFor(const LayerLayout &layout) const;
-
-    ViewLayer *layerView = nullptr;
 };
 
-// Paints the whole virtual screen of a layer, through its layer view's block.
+// Paints the whole virtual screen of a layer, through its layer view's block
+// (the source reads it).
 class PaintVirt : public PaintLayer
 {
     Q_OBJECT
 
 public:
-    explicit PaintVirt(ViewVirtLayer *view);
+    PaintVirt(QWidget *parent, PaintSource *source);
 
     bool isVirtual() override;
-
-protected:
-    ViewVirtLayer *virtView = nullptr;
 };

@@ -1,8 +1,6 @@
 #include "paint/paintwidget.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/artwork.h"
-#include "views/viewwidget.h"
 
 int zoomedExtent(qint64 size, qint64 zoom)
 {
@@ -17,9 +15,9 @@ QSize zoomedSize(qint64 width, qint64 height, qint64 zoom)
     return QSize(zoomedExtent(width, zoom), zoomedExtent(height, zoom));
 }
 
-PaintWidget::PaintWidget(ViewWidget *view)
-    : QWidget(view)
-    , view(view)
+PaintWidget::PaintWidget(QWidget *parent, PaintSource *source)
+    : QWidget(parent)
+    , view(source)
 {
     setAttribute(Qt::WA_MouseTracking);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -31,8 +29,8 @@ PaintWidget::~PaintWidget() = default;
 
 QSize PaintWidget::sizeHint() const
 {
-    const QSize held = view->HeldSize(view->imageWidth, view->imageHeight);
-    return zoomedSize(held.width(), held.height(), view->zoom);
+    const QSize held = view->heldImageExtent();
+    return zoomedSize(held.width(), held.height(), view->zoomFactor());
 }
 
 void PaintWidget::setSelectedRect(const QRect &rect)
@@ -44,40 +42,36 @@ void PaintWidget::setSelectedRect(const QRect &rect)
     update();
 }
 
-ImageRules PaintWidget::CurrentRules()
+ImageRules PaintWidget::CurrentRules() const
 {
-    ImageRules rules;
-    if (MainWindow *w = mainWindow()) {
-        rules.alphaMode = w->alphaMode;
-        rules.layerCount = w->layerCount;
-    }
-    return rules;
+    return view->paintSettings().rules;
 }
 
 MagnifyScene PaintWidget::baseScene() const
 {
     MagnifyScene s;
     s.widgetSize = size();
-    s.zoom = qMax(1, view->zoom);
+    s.zoom = qMax(1, view->zoomFactor());
     const QSize scroll = view->GetScrollPos();
     s.origin = QPoint(scroll.width(), scroll.height());
-    s.grid = view->gridOn;
-    s.gridMode = view->gridMode;
-    s.gridColor = view->gridColor;
+    const PaintGrid grid = view->grid();
+    s.grid = grid.on;
+    s.gridMode = grid.mode;
+    s.gridColor = grid.color;
     return s;
 }
 
-void PaintWidget::setLayerBackground(MagnifyScene &scene)
+void PaintWidget::setLayerBackground(MagnifyScene &scene) const
 {
-    MainWindow *w = mainWindow();
-    const unsigned layers = w ? w->layerCount : 0;
+    const PaintSettings w = view->paintSettings();
+    const unsigned layers = w.rules.layerCount;
     if (layers > 1) {
-        if (w->transDrawMode == 2) {
+        if (w.transDrawMode == 2) {
             scene.background = MagnifyScene::SolidBackground;
-            scene.solidColor = w->transDrawColor | 0xFF000000u;
+            scene.solidColor = w.transDrawColor | 0xFF000000u;
         } else {
             scene.background = MagnifyScene::TiledBackground;
-            scene.tile = TransparencyTile(w->transPhase);
+            scene.tile = TransparencyTile(w.transPhase);
         }
     } else if (layers == 1) {
         scene.background = MagnifyScene::SolidBackground;
@@ -87,9 +81,8 @@ void PaintWidget::setLayerBackground(MagnifyScene &scene)
 
 void PaintWidget::shadeSelection(CImage &image, bool convert) const
 {
-    MainWindow *w = mainWindow();
     const QRect sel = validSelection();
-    if (!w || !w->highlightSelection || !sel.isValid() || image.isNull())
+    if (!view->paintSettings().highlightSelection || !sel.isValid() || image.isNull())
         return;
     if (convert && image.colorCount() != 0)
         image = image.toArgb32();

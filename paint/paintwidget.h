@@ -3,6 +3,7 @@
 #include "imaging/cimage.h"
 #include "imaging/layerimage.h"
 #include "paint/magnify.h"
+#include "paint/paintsource.h"
 
 #include <QList>
 #include <QPoint>
@@ -11,7 +12,6 @@
 
 class QAction;
 class SelectionRect;
-class ViewWidget;
 
 // A layer size times the zoom as a widget extent: computed in 64 bits and
 // clamped to 0 ... QWIDGETSIZE_MAX, so no absurd layer size can overflow.
@@ -27,7 +27,8 @@ class PaintWidget : public QWidget
     Q_OBJECT
 
 public:
-    explicit PaintWidget(ViewWidget *view);
+    // source: the view whose image is drawn; it outlives the widget.
+    PaintWidget(QWidget *parent, PaintSource *source);
     ~PaintWidget() override;
 
     // The zoomed image size of the view.
@@ -42,7 +43,7 @@ public:
     virtual CImage readImage(int left, int top, int right, int bottom) = 0;
     virtual CImage contentImage() = 0;
 
-    ViewWidget *View() const { return view; }
+    PaintSource *View() const { return view; }
 
     // The rectangle (layer pixels, inclusive) of the current selection while
     // it is valid, otherwise a null QRect. Painting and the view read the
@@ -52,15 +53,15 @@ public:
     // or empty QRect when it goes) and repaints.
     void setSelectedRect(const QRect &rect);
 
-    // The main window's state the pixel rules depend on.
-    static ImageRules CurrentRules();
+    // The window's state the pixel rules depend on.
+    ImageRules CurrentRules() const;
 
 protected:
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;
     // The transparency background of layer views, by the number of layers
     // and the transparency draw mode.
-    static void setLayerBackground(MagnifyScene &scene);
+    void setLayerBackground(MagnifyScene &scene) const;
     // The pixels of rectangle pixels (image coordinates) that, drawn from
     // widget point at with zoom-sized blocks, cover part of exposed.
     static QRect exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed);
@@ -68,7 +69,7 @@ protected:
     // is on; an indexed image is converted to 32 bits first when convert is set.
     void shadeSelection(CImage &image, bool convert) const;
 
-    ViewWidget *view = nullptr;
+    PaintSource *view = nullptr;
     quint8 pointerState = 0;
     QPoint lastGlobalPos;
     QList<QAction *> zoomActions;

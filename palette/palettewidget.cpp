@@ -1,26 +1,28 @@
 #include "palette/palettewidget.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/buttons.h"
 #include "palette/colorarea.h"
 #include "views/infowidgets.h"
+#include "views/viewhost.h"
 #include "views/viewlayer.h"
 
 #include <QHBoxLayout>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
-PaletteWidget::PaletteWidget(MainWindow *parent, ViewLayer *view, bool highlight)
+PaletteWidget::PaletteWidget(QWidget *parent, ViewLayer *view, bool highlight)
     : CWidget(parent)
     , view(view)
 {
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
     view->SetPaletteWidget(this);
     view->SetPaletteButtonDisabled(true);
+    connect(view, &ViewLayer::PaletteChanged, this, [this] { update(); });
+    connect(view, &ViewLayer::IndexHovered, this, &PaletteWidget::HighlightIndex);
 
     colorArea = new ColorArea(this);
-    infoWidget = new PaletteInfoWidget(this);
-    closeButton = new CloseButton(this, QStringLiteral("Close palette"));
+    infoWidget = new PaletteInfoWidget(this, GetIndex(), GetColorCount());
+    addCloseButton(QStringLiteral("Close palette"));
     toolbarWidgets << infoWidget << closeButton;
 
     QHBoxLayout *top = new QHBoxLayout();
@@ -39,7 +41,7 @@ PaletteWidget::PaletteWidget(MainWindow *parent, ViewLayer *view, bool highlight
 
 void PaletteWidget::CloseView()
 {
-    if (MainWindow *w = mainWindow())
+    if (ViewHost *w = mainWindow())
         w->ShowPaletteView(view->GetIndex(), false, true);
 }
 
@@ -91,7 +93,7 @@ void PaletteWidget::SetMinimal(bool on)
 
 QSize PaletteWidget::sizeHint() const
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     if (w && w->minimalView)
         return colorArea->sizeHint();
     return layout() ? layout()->sizeHint() : CWidget::sizeHint();
@@ -99,7 +101,7 @@ QSize PaletteWidget::sizeHint() const
 
 void PaletteWidget::ShowStatus(ColorItem *item)
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     if (!w)
         return;
     if (!item) {

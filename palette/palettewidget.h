@@ -5,17 +5,17 @@
 #include <QList>
 
 class ColorArea;
-class MainWindow;
 class PaletteInfoWidget;
 class ViewLayer;
 
-// A layer's palette as a grid of swatches, beside its layer view.
+// A layer's palette as a grid of swatches, beside its layer view. It follows
+// the view's PaletteChanged and IndexHovered signals.
 class PaletteWidget : public CWidget
 {
     Q_OBJECT
 
 public:
-    PaletteWidget(MainWindow *parent, ViewLayer *view, bool highlight);
+    PaletteWidget(QWidget *parent, ViewLayer *view, bool highlight);
 
     void CloseView() override;
     void SaveState(ViewState *state) override;

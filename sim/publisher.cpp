@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>

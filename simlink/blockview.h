@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QtGlobal>
-#include <QtEndian>
-#include <cstring>
+
+namespace simlink {
+class InputWriter;
+}
 
 // A mapped shared-memory block together with its size.
 //
@@ -59,16 +61,6 @@ public:
     }
     qint32 readInt32(qint64 offset) const { return qint32(readUInt32(offset)); }
 
-    // The only writes the tool makes are the 32-bit input fields; each is
-    // one aligned store so the simulation never sees a torn word.
-    void writeUInt32(qint64 offset, quint32 value) const
-    {
-        if (!contains(offset, 4))
-            return;
-        const quint32 le = qToLittleEndian(value);
-        std::memcpy(m_base + offset, &le, 4);
-    }
-
     // Frame-buffer access: the pixel area starts right after the header.
     qint64 frameBufferSize() const { return m_base ? m_size - HeaderSize : 0; }
     // Address of len bytes at offset within the pixel area, or null when outside.
@@ -85,6 +77,10 @@ public:
     bool operator!=(const BlockView &o) const { return !(*this == o); }
 
 private:
+    // The view offers reads only; the input fields are written through
+    // simlink/input.h alone.
+    friend class simlink::InputWriter;
+
     uchar *m_base = nullptr;
     qint64 m_size = 0;
 };

@@ -48,20 +48,6 @@ quint32 paletteEntry(BlockView b, int i)
     return b.readUInt32(Offset::Palette + 4 * qint64(i));
 }
 
-void setPointer(BlockView b, int x, int y, int pressed)
-{
-    b.writeUInt32(Offset::PointerX, quint32(x));
-    b.writeUInt32(Offset::PointerY, quint32(y));
-    b.writeUInt32(Offset::PointerPressed, quint32(pressed));
-}
-
-void WriteKey(BlockView b, int keyCode, int pressed)
-{
-    const quint32 code = quint8(keyCode);
-    const quint32 state = quint8(qint8(pressed));
-    b.writeUInt32(Offset::KeyEvent, ((state | 0x100u) << 8) | code);
-}
-
 QColor libraryColor(quint32 value)
 {
     return QColor::fromRgba(libraryArgb(value));

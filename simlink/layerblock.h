@@ -81,11 +81,6 @@ quint32 paletteEntry(BlockView block, int i);
 // True when 1..256 palette entries make the layer indexed.
 inline bool isIndexedCount(qint32 numColors) { return numColors >= 1 && numColors <= PaletteCapacity; }
 
-// Input written to the simulation: x, y, then pressed, as one update.
-void setPointer(BlockView block, int x, int y, int pressed);
-// keyEvent = 0x00010000 | (pressed << 8) | keyCode.
-void WriteKey(BlockView block, int keyCode, int pressed);
-
 // Library colour 0xTTBBGGRR (TT = transparency) to an ARGB QColor.
 QColor libraryColor(quint32 value);
 // The same conversion as a 0xAARRGGBB value.

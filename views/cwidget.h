@@ -38,6 +38,9 @@ public:
     virtual int GetId() = 0;
 
 protected:
+    // Creates closeButton, which calls CloseView when released.
+    void addCloseButton(const QString &toolTip);
+
     CloseButton *closeButton = nullptr;
 };
 

@@ -1,9 +1,8 @@
 #include "views/infowidgets.h"
 
-#include "app/mainwindow.h"
-#include "palette/palettewidget.h"
 #include "simlink/layerblock.h"
 #include "views/viewcomposite.h"
+#include "views/viewhost.h"
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
 
@@ -18,7 +17,7 @@ const char BoldName[] = "*{font-weight: bold;} QToolTip{font-weight: normal;}";
 // K: "Display" in multi-display mode, "Layer" otherwise.
 QString kindWord()
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     return w ? w->LayerWord() : QStringLiteral("Layer");
 }
 
@@ -105,18 +104,18 @@ void LayerInfoWidget::ShowComposite(ViewComposite *view)
     depthLabel->setText(QStringLiteral("%1 bpp").arg(bpp));
 }
 
-PaletteInfoWidget::PaletteInfoWidget(PaletteWidget *panel)
+PaletteInfoWidget::PaletteInfoWidget(QWidget *panel, int index, int colorCount)
     : QFrame(panel)
 {
     frameStrip(this);
     nameLabel = new QLabel(this);
     countLabel = new QLabel(this);
     nameLabel->setStyleSheet(QLatin1String(BoldName));
-    const int n = panel->GetIndex();
+    const int n = index;
     nameLabel->setToolTip(QStringLiteral("Palette of %1 #%2").arg(kindWord()).arg(n));
     countLabel->setToolTip(QStringLiteral("Number of colors in the palette"));
     nameLabel->setText(QStringLiteral("Palette #%1").arg(n));
-    countLabel->setText(QStringLiteral("NumColors: %1").arg(panel->GetColorCount()));
+    countLabel->setText(QStringLiteral("NumColors: %1").arg(colorCount));
     QVBoxLayout *layout = new QVBoxLayout(this);
     layout->addWidget(nameLabel);
     layout->addWidget(countLabel);

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 
-class PaletteWidget;
 class QLabel;
 class ViewComposite;
 class ViewLayer;
@@ -40,7 +39,8 @@ class PaletteInfoWidget : public QFrame
     Q_OBJECT
 
 public:
-    explicit PaletteInfoWidget(PaletteWidget *panel);
+    // index: the palette's layer; colorCount: its number of colours.
+    PaletteInfoWidget(QWidget *panel, int index, int colorCount);
 
     QLabel *NameLabel() const { return nameLabel; }
     QLabel *CountLabel() const { return countLabel; }

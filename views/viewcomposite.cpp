@@ -1,25 +1,25 @@
 #include "views/viewcomposite.h"
 
-#include "app/mainwindow.h"
 #include "paint/paintcomposite.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
+#include "views/viewhost.h"
 #include "views/viewlayer.h"
 
-ViewComposite::ViewComposite(MainWindow *parent, const QList<ViewLayer *> *layerViews)
+ViewComposite::ViewComposite(QWidget *parent, const QList<ViewLayer *> *layerViews)
     : ViewWidget(parent)
     , layerViews(layerViews)
 {
     if (!layerViews->isEmpty())
         simlink::compositeSize(layerViews->first()->GetRecord(), &imageWidth, &imageHeight);
-    paintWidget = new PaintComposite(this);
+    paintWidget = new PaintComposite(this, this);
     BuildToolbar();
     UpdateInfo();
 }
 
 void ViewComposite::CloseView()
 {
-    if (MainWindow *w = mainWindow())
+    if (ViewHost *w = mainWindow())
         w->ShowLayerView(-1, false, true);
 }
 
@@ -75,4 +75,18 @@ LayerLayout ViewComposite::Layout()
 {
     // The composite does not come from one frame buffer: no pixel addresses.
     return LayerLayout();
+}
+
+QList<CompositeLayer> ViewComposite::compositeLayers()
+{
+    QList<CompositeLayer> layers;
+    layers.reserve(layerViews->size());
+    for (ViewLayer *v : *layerViews) {
+        CompositeLayer layer;
+        layer.layout = v->Layout();
+        if (layer.layout.indexed)
+            layer.palette = v->GetPalette();
+        layers.append(layer);
+    }
+    return layers;
 }

@@ -4,7 +4,6 @@
 
 #include <QList>
 
-class MainWindow;
 class ViewLayer;
 
 // The composite of all layers at the display's size.
@@ -14,7 +13,7 @@ class ViewComposite : public ViewWidget
 
 public:
     // The list is the main window's; the view only reads it.
-    ViewComposite(MainWindow *parent, const QList<ViewLayer *> *layerViews);
+    ViewComposite(QWidget *parent, const QList<ViewLayer *> *layerViews);
 
     void CloseView() override;
     int GetId() override;
@@ -28,6 +27,8 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    // Each layer view's layout, with its palette when indexed, bottom first.
+    QList<CompositeLayer> compositeLayers() override;
 
     const QList<ViewLayer *> &LayerViews() const { return *layerViews; }
 

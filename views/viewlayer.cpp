@@ -1,11 +1,10 @@
 #include "views/viewlayer.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/buttons.h"
 #include "paint/paintlayer.h"
-#include "palette/palettewidget.h"
 #include "simlink/connection.h"
 #include "views/infowidgets.h"
+#include "views/viewhost.h"
 #include "views/viewvirtlayer.h"
 
 #include <QSharedMemory>
@@ -20,7 +19,7 @@ bool packedIndexDepth(qint32 bitsPerPixel)
 
 } // namespace
 
-ViewLayer::ViewLayer(MainWindow *parent, const LayerInfo &info)
+ViewLayer::ViewLayer(QWidget *parent, const LayerInfo &info)
     : ViewWidget(parent)
     , desc(info)
 {
@@ -29,11 +28,11 @@ ViewLayer::ViewLayer(MainWindow *parent, const LayerInfo &info)
     visibleArea = desc.xSize != desc.vxSize || desc.ySize != desc.vySize;
     record = simlink::attachLayer(sharedMemory, desc.index);
     indexed = simlink::isIndexedCount(simlink::NumColors(record));
-    paintWidget = new PaintLayer(this);
+    paintWidget = new PaintLayer(this, this);
     BuildToolbar();
     UpdateInfo();
 
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     if (indexed && !(w && w->minimalView)) {
         paletteButton = new CButton(this);
         paletteButton->SetButton(ButtonPalette);
@@ -63,7 +62,7 @@ void ViewLayer::DetachBlock()
 
 void ViewLayer::CloseView()
 {
-    if (MainWindow *w = mainWindow())
+    if (ViewHost *w = mainWindow())
         w->ShowLayerView(desc.index, false, true);
 }
 
@@ -79,7 +78,7 @@ int ViewLayer::GetIndex()
 
 QString ViewLayer::GetTitle()
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     const QString word = w ? w->LayerWord() : QStringLiteral("Layer");
     return QStringLiteral("%1%2 %3").arg(visibleArea ? QStringLiteral("Vis. ") : QString(), word).arg(desc.index);
 }
@@ -101,8 +100,7 @@ bool ViewLayer::IsIndexed()
 
 void ViewLayer::OnPaletteChanged()
 {
-    if (paletteWidget)
-        paletteWidget->update();
+    emit PaletteChanged();
 }
 
 void ViewLayer::UpdateLinkedView()
@@ -113,8 +111,7 @@ void ViewLayer::UpdateLinkedView()
 
 void ViewLayer::HighlightIndex(int index)
 {
-    if (paletteWidget)
-        paletteWidget->HighlightIndex(index);
+    emit IndexHovered(index);
 }
 
 void ViewLayer::UpdateInfo()
@@ -155,7 +152,7 @@ LayerLayout ViewLayer::Layout()
     return layout;
 }
 
-void ViewLayer::SetPaletteWidget(PaletteWidget *widget)
+void ViewLayer::SetPaletteWidget(QWidget *widget)
 {
     paletteWidget = widget;
 }
@@ -168,9 +165,14 @@ void ViewLayer::SetPaletteButtonDisabled(bool disabled)
 
 const QVector<quint32> &ViewLayer::GetPalette()
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     palette = readPalette(record, w ? w->alphaMode : 255);
     return palette;
+}
+
+QVector<QRgb> ViewLayer::layerPalette()
+{
+    return GetPalette();
 }
 
 void ViewLayer::OnBtnColorsClicked(bool)
@@ -179,8 +181,7 @@ void ViewLayer::OnBtnColorsClicked(bool)
     // window is refitted; showing the panel disables this button.
     if (!paletteWidget || !paletteWidget->isHidden())
         return;
-    if (MainWindow *w = mainWindow())
-        w->ShowPaletteView(desc.index, true, true);
+    emit PaletteRequested(desc.index);
     // A panel the main window does not list (built on its own) is shown here.
     if (paletteWidget->isHidden()) {
         paletteWidget->show();

@@ -5,19 +5,18 @@
 
 #include <QVector>
 
-class MainWindow;
-class PaletteWidget;
 class QSharedMemory;
 class ViewVirtLayer;
 
 // One layer's visible window (one display in multi-display mode), on the
-// layer's own attached block.
+// layer's own attached block. Its palette panel listens to PaletteChanged
+// and IndexHovered; the window shows the panel on PaletteRequested.
 class ViewLayer : public ViewWidget
 {
     Q_OBJECT
 
 public:
-    ViewLayer(MainWindow *parent, const LayerInfo &info);
+    ViewLayer(QWidget *parent, const LayerInfo &info);
     ~ViewLayer() override;
 
     void CloseView() override;
@@ -32,6 +31,7 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    QVector<QRgb> layerPalette() override;
 
     // Image format and line stride of a read: Format_Indexed8 (3) and
     // imageWidth bytes for an indexed layer of 1, 2, 4 or 8 bits per pixel,
@@ -39,19 +39,28 @@ public:
     // Format_ARGB32 (5) and imageWidth * 4 otherwise.
     int GetImageFormat() const;
     qint64 GetBytesPerLine() const;
-    PaletteWidget *GetPaletteWidget() const { return paletteWidget; }
+    QWidget *GetPaletteWidget() const { return paletteWidget; }
     CButton *GetPaletteButton() const { return paletteButton; }
 
     // Drops the block: from then on the view reads nothing (its record is
     // null). Used when the simulation ended while the view must stay.
     void DetachBlock();
-    void SetPaletteWidget(PaletteWidget *widget);
+    // The panel that shows this layer's palette (the palette panel sets it).
+    void SetPaletteWidget(QWidget *widget);
     void SetPaletteButtonDisabled(bool disabled);
     // The palette as ARGB colours with the alpha convention applied.
     const QVector<quint32> &GetPalette();
     const LayerInfo &Desc() const { return desc; }
     ViewVirtLayer *VirtView() const { return virtView; }
     void SetVirtView(ViewVirtLayer *view) { virtView = view; }
+
+Q_SIGNALS:
+    // The palette counter changed: the panel repaints its swatches.
+    void PaletteChanged();
+    // The pointer is over a pixel of this palette index (-1: none).
+    void IndexHovered(int index);
+    // The palette button asks for the panel of layer n.
+    void PaletteRequested(int n);
 
 public Q_SLOTS:
     void OnBtnColorsClicked(bool);
@@ -60,7 +69,7 @@ private:
     LayerInfo desc;
     QSharedMemory *sharedMemory = nullptr;
     BlockView record;
-    PaletteWidget *paletteWidget = nullptr;
+    QWidget *paletteWidget = nullptr;
     bool indexed = false;
     bool visibleArea = false;
     QVector<quint32> palette;

@@ -1,11 +1,11 @@
 #include "views/viewvirtlayer.h"
 
-#include "app/mainwindow.h"
 #include "paint/paintlayer.h"
 #include "views/infowidgets.h"
+#include "views/viewhost.h"
 #include "views/viewlayer.h"
 
-ViewVirtLayer::ViewVirtLayer(MainWindow *parent, ViewLayer *layerView)
+ViewVirtLayer::ViewVirtLayer(QWidget *parent, ViewLayer *layerView)
     : ViewWidget(parent)
     , layerView(layerView)
     , layerDesc(&layerView->Desc())
@@ -13,14 +13,14 @@ ViewVirtLayer::ViewVirtLayer(MainWindow *parent, ViewLayer *layerView)
     imageWidth = layerDesc->vxSize;
     imageHeight = layerDesc->vySize;
     layerView->SetVirtView(this);
-    paintWidget = new PaintVirt(this);
+    paintWidget = new PaintVirt(this, this);
     BuildToolbar();
     UpdateInfo();
 }
 
 void ViewVirtLayer::CloseView()
 {
-    if (MainWindow *w = mainWindow())
+    if (ViewHost *w = mainWindow())
         w->ShowVirtView(GetIndex(), false, true);
 }
 
@@ -85,4 +85,9 @@ LayerLayout ViewVirtLayer::Layout()
     layout.format = QImage::Format_ARGB32;
     layout.bytesPerLine = qint64(layerDesc->vxSize) * 4;
     return layout;
+}
+
+QVector<QRgb> ViewVirtLayer::layerPalette()
+{
+    return layerView->GetPalette();
 }

@@ -3,7 +3,6 @@
 #include "views/viewwidget.h"
 
 struct LayerInfo;
-class MainWindow;
 class ViewLayer;
 
 // The whole virtual screen of a layer whose visible window is smaller; it
@@ -13,7 +12,7 @@ class ViewVirtLayer : public ViewWidget
     Q_OBJECT
 
 public:
-    ViewVirtLayer(MainWindow *parent, ViewLayer *layerView);
+    ViewVirtLayer(QWidget *parent, ViewLayer *layerView);
 
     void CloseView() override;
     int GetId() override;
@@ -27,6 +26,8 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    // The layer view's palette (the virtual screen is read as 32 bits).
+    QVector<QRgb> layerPalette() override;
 
     ViewLayer *LayerView() const { return layerView; }
 

@@ -1,6 +1,5 @@
 #include "views/viewwidget.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/modalscope.h"
@@ -9,6 +8,7 @@
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
 #include "views/scrollareas.h"
+#include "views/viewhost.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,7 +57,7 @@ int ViewWidget::ZoomFactor(int index)
 ViewWidget::ViewWidget(QWidget *parent)
     : CWidget(parent)
 {
-    if (MainWindow *w = mainWindow()) {
+    if (ViewHost *w = mainWindow()) {
         const QPair<quint32, int> grid = w->DefaultGrid();
         gridColor = grid.first;
         gridMode = grid.second;
@@ -73,7 +73,7 @@ void ViewWidget::BuildToolbar()
     setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
 
     infoWidget = new LayerInfoWidget(this);
-    closeButton = new CloseButton(this, QStringLiteral("Close layer"));
+    addCloseButton(QStringLiteral("Close layer"));
     gridColorButton = new CButton(this);
     gridButton = new CButton(this);
     resetButton = new CButton(this);
@@ -157,7 +157,7 @@ QSize ViewWidget::sizeHint() const
     if (!scrollArea)
         return CWidget::sizeHint();
     QSize hint = scrollArea->sizeHint();
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     if (w && w->minimalView)
         return hint;
     qint64 width = hint.width();
@@ -432,7 +432,7 @@ void ViewWidget::OnBtnSelectionToggled(bool on)
 
 void ViewWidget::OnTimerResize()
 {
-    MainWindow *w = mainWindow();
+    ViewHost *w = mainWindow();
     QWidget *container = w ? w->ViewContainer() : nullptr;
     if (container)
         container->resize(container->sizeHint());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/layerimage.h"
+#include "paint/paintsource.h"
 #include "simlink/blockview.h"
 #include "views/cwidget.h"
 
@@ -28,8 +29,9 @@ QSize heldImageSize(qint64 width, qint64 height, qint64 pixelBytes, int bytesPer
 // Abstract framed view: information strip and zoom controls on top, the
 // scroll area with the paint widget beside a column of tool buttons, and
 // the selection strip below. Holds the per-view display settings the paint
-// widget draws with and the per-tick refresh by the layer's counters.
-class ViewWidget : public CWidget
+// widget draws with (it reads them as its PaintSource) and the per-tick
+// refresh by the layer's counters.
+class ViewWidget : public CWidget, public PaintSource
 {
     Q_OBJECT
 
@@ -48,7 +50,7 @@ public:
     virtual int GetIndex() = 0;
     virtual QString GetTitle() = 0;
     // The layer block this view shows (null view when not attached).
-    virtual BlockView GetRecord() = 0;
+    BlockView GetRecord() override = 0;
     virtual bool IsVisibleArea() = 0;
     virtual bool IsIndexed() = 0;
     virtual void OnPaletteChanged() = 0;
@@ -57,7 +59,7 @@ public:
     virtual void UpdateInfo() = 0;
     // How the view addresses its layer's pixels in its block; a null block
     // when the image does not come from one frame buffer (the composite).
-    virtual LayerLayout Layout() = 0;
+    LayerLayout Layout() override = 0;
 
     // Frame-buffer offset of image pixel p (with scaled set, p is a paint-
     // widget point and is first divided by the zoom, rounding), or -1 when
@@ -78,14 +80,24 @@ public:
     int GetZoom() const;
     void SetZoom(int factor);
     void ResizeImage(int w, int h, bool scaled);
-    QSize GetScrollPos() const;
+    QSize GetScrollPos() const override;
     void ScrollLater(int x, int y);
-    QSize GetVisibleSize() const;
+    QSize GetVisibleSize() const override;
     void SetSelection(int x, int y, int w, int h);
     void SetSelectionRect(int l, int t, int r, int b);
     void GetSelectionRect(ViewState *state) const;
     void RepaintImage();
     void SetMinimal(bool on);
+
+    // PaintSource: the display settings below, the window's settings; the
+    // palette and the composite's layers are empty unless a view has them.
+    QSize imageSize() const override;
+    QSize heldImageExtent() override;
+    int zoomFactor() const override;
+    PaintGrid grid() const override;
+    QVector<QRgb> layerPalette() override;
+    QList<CompositeLayer> compositeLayers() override;
+    PaintSettings paintSettings() const override;
 
     // Display settings read by the paint widget.
     int imageWidth = 0;

@@ -267,6 +267,9 @@ private Q_SLOTS:
         CountingPanel panel;
         CloseButton *layerClose = new CloseButton(&panel, QStringLiteral("Close layer"));
         CloseButton *paletteClose = new CloseButton(&panel, QStringLiteral("Close palette"));
+        // The panel connects the button to its CloseView.
+        connect(layerClose, &CloseButton::closeClicked, &panel, &CountingPanel::CloseView);
+        connect(paletteClose, &CloseButton::closeClicked, &panel, &CountingPanel::CloseView);
         QCOMPARE(layerClose->parentWidget(), &panel);
         QCOMPARE(layerClose->toolTip(), QStringLiteral("Close layer"));
         QCOMPARE(paletteClose->toolTip(), QStringLiteral("Close palette"));

@@ -2,6 +2,7 @@
 // against a publisher in a runtime directory of the test's own.
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "simlink/input.h"
 #include "testenv.h"
 
 #include <QDir>

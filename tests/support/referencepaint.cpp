@@ -2,7 +2,7 @@
 
 #include "rawdecode.h"
 
-#include "app/mainwindow.h"
+#include "views/viewhost.h"
 #include "dialogs/artwork.h"
 #include "paint/paintwidget.h"
 #include "views/viewcomposite.h"
@@ -54,7 +54,7 @@ QImage magnified(const QImage &image, int z)
 
 void referenceGrid(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
     const int z = v->zoom;
     if (!v->gridOn || z < 3)
         return;
@@ -87,8 +87,8 @@ void referenceGrid(QPainter &p, PaintWidget *widget)
 
 void referencePaintLayer(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
-    MainWindow *mw = mainWindow();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
+    ViewHost *mw = mainWindow();
     const QRect whole = widget->rect();
     if (mw->layerCount > 1) {
         if (mw->transDrawMode == 2)
@@ -118,7 +118,7 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
 
 void referencePaintComposite(QPainter &p, PaintWidget *widget)
 {
-    ViewWidget *v = widget->View();
+    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
     const int z = v->zoom;
     const QSize scroll = v->GetScrollPos();
     const QSize visible = v->GetVisibleSize();

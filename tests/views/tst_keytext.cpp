@@ -1,6 +1,7 @@
 // Key translation for the simulated device: the key table and its names,
 // the character rule with Shift and Caps Lock, the dropped keys, the tool
 // keys, the status texts and the key word written into a block.
+#include "simlink/input.h"
 #include "simlink/layerblock.h"
 #include "views/keytext.h"
 

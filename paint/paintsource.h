@@ -1,0 +1,54 @@
+#pragma once
+
+#include "imaging/layerimage.h"
+#include "simlink/blockview.h"
+
+#include <QList>
+#include <QSize>
+#include <QVector>
+
+// The grid a view draws over its image.
+struct PaintGrid
+{
+    bool on = false;
+    int mode = 0;          // 0 solid lines in color, otherwise inverting
+    quint32 color = 0;
+};
+
+// The window-wide settings every paint reads.
+struct PaintSettings
+{
+    ImageRules rules;                    // alpha mode and layer count of the last scan
+    int transDrawMode = 0;               // 2: transparency shows as a solid colour
+    quint32 transDrawColor = 0xFF000000; // that colour
+    int transPhase = 0;                  // which transparency tile shows, 0 or 1
+    bool highlightSelection = false;     // darken the image outside the selection
+};
+
+// What a paint widget draws from: the view that holds it implements this,
+// so the paint code needs nothing from the views.
+class PaintSource
+{
+public:
+    virtual ~PaintSource() = default;
+
+    // The image size the view claims, in layer (or display) pixels.
+    virtual QSize imageSize() const = 0;
+    // The claimed size cut to the pixels the block holds: what the paint
+    // widget sizes itself for.
+    virtual QSize heldImageExtent() = 0;
+    virtual int zoomFactor() const = 0;
+    virtual PaintGrid grid() const = 0;
+    // Scroll-bar values of the view's scroll area (a multiple of the zoom).
+    virtual QSize GetScrollPos() const = 0;
+    // The size of the scroll area's viewport.
+    virtual QSize GetVisibleSize() const = 0;
+    // The layer block (null when not attached) and how its pixels are read.
+    virtual BlockView GetRecord() = 0;
+    virtual LayerLayout Layout() = 0;
+    // The colour table of an indexed layer; empty otherwise.
+    virtual QVector<QRgb> layerPalette() = 0;
+    // The layers a composite is made of; empty for a single layer.
+    virtual QList<CompositeLayer> compositeLayers() = 0;
+    virtual PaintSettings paintSettings() const = 0;
+};

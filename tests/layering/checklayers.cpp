@@ -1,0 +1,146 @@
+// Checks that the product folders include each other only downwards.
+//
+// Usage: checklayers SOURCE_ROOT
+// Scans every .h/.cpp under the ranked folders of SOURCE_ROOT (tests,
+// benchmarks and fuzz targets are not scanned) and prints file:line for each
+// #include that names a file in a folder of a higher rank, or of the same
+// rank but another folder. Exit status 1 when it found any, 2 on bad usage.
+//
+// The ranks, bottom up, are the ones in README.md ("Layout"):
+//   simlink < imaging < dialogs < selection < paint < views < palette
+//   < snapshot < app
+// Leaves that every folder may include: app/settings.h, app/version.h and
+// the compiled-in pictures Resource/embeddedart.h. A leaf includes only
+// leaves and simlink. sim/ (the demo simulation and its publisher) stands
+// beside the tool: it may include simlink/, and nothing of the tool includes
+// it. Resource/artwork/ (the offline tool that draws the pictures) and docs/
+// (the screenshot program) are tools: they may include any folder, and
+// nothing includes them.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int LeafRank = 0;
+constexpr int ToolRank = 1000;        // Resource/artwork, docs: above everything
+constexpr int UnreachableRank = 2000; // sim, the tools and Resource as includees
+
+const std::map<std::string, int> FolderRank = {
+    {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
+    {"views", 60},   {"palette", 70}, {"snapshot", 80}, {"app", 90},
+};
+
+const std::vector<std::string> Leaves = {"app/settings.h", "app/version.h", "Resource/embeddedart.h"};
+
+bool isLeaf(const std::string &path)
+{
+    // A leaf's own source file counts as the leaf.
+    for (const std::string &leaf : Leaves) {
+        const std::string stem = leaf.substr(0, leaf.size() - 2);
+        if (path == leaf || path == stem + ".cpp")
+            return true;
+    }
+    return false;
+}
+
+std::string topFolder(const std::string &path)
+{
+    const auto slash = path.find('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Rank of a file as the one that includes; -1 when it is not checked.
+int includerRank(const std::string &path)
+{
+    if (isLeaf(path))
+        return LeafRank;
+    if (path.rfind("Resource/artwork/", 0) == 0 || path.rfind("docs/", 0) == 0)
+        return ToolRank;
+    const std::string top = topFolder(path);
+    if (top == "sim")
+        return 15; // may include simlink only
+    const auto it = FolderRank.find(top);
+    return it == FolderRank.end() ? -1 : it->second;
+}
+
+// Rank of an included file; -1 when it is not a file of the tool.
+int includeeRank(const std::string &path)
+{
+    if (isLeaf(path))
+        return LeafRank;
+    const std::string top = topFolder(path);
+    if (top == "sim" || top == "Resource" || top == "docs")
+        return UnreachableRank;
+    const auto it = FolderRank.find(top);
+    return it == FolderRank.end() ? -1 : it->second;
+}
+
+bool isSource(const fs::path &p)
+{
+    const std::string ext = p.extension().string();
+    return ext == ".h" || ext == ".hpp" || ext == ".cpp" || ext == ".cc";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s SOURCE_ROOT\n", argv[0]);
+        return 2;
+    }
+    const fs::path root(argv[1]);
+    std::vector<std::string> scanned = {"sim", "Resource", "docs"};
+    for (const auto &entry : FolderRank)
+        scanned.push_back(entry.first);
+
+    std::vector<std::string> files;
+    for (const std::string &folder : scanned) {
+        const fs::path dir = root / folder;
+        if (!fs::is_directory(dir))
+            continue; // a ranked folder that does not exist yet
+        for (const auto &entry : fs::recursive_directory_iterator(dir))
+            if (entry.is_regular_file() && isSource(entry.path()))
+                files.push_back(fs::relative(entry.path(), root).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+
+    const std::regex includeLine(R"re(^\s*#\s*include\s*["<]([^">]+)[">])re");
+    int found = 0;
+    for (const std::string &file : files) {
+        const int from = includerRank(file);
+        if (from < 0)
+            continue;
+        std::ifstream in(root / file);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            std::smatch m;
+            if (!std::regex_search(line, m, includeLine))
+                continue;
+            const std::string target = m[1].str();
+            const int to = includeeRank(target);
+            if (to < 0 || (topFolder(target) == topFolder(file) && !isLeaf(file)))
+                continue; // not the tool's, or within one folder
+            if (to < from || (to == LeafRank && from == LeafRank))
+                continue;
+            if (from == LeafRank && topFolder(target) == "simlink")
+                continue; // leaves may use the block layer
+            std::printf("%s:%d: includes %s, which is not below it\n", file.c_str(), number, target.c_str());
+            ++found;
+        }
+    }
+    if (found) {
+        std::printf("%d upward include(s); the folder order is in README.md (Layout)\n", found);
+        return 1;
+    }
+    std::printf("%zu files, no upward include\n", files.size());
+    return 0;
+}

@@ -1,0 +1,2 @@
+#include "app/mainwindow.h"
+#include "app/settings.h"

@@ -1,0 +1,4 @@
+#include "paint/paintwidget.h"
+#include "dialogs/buttons.h"
+#include "Resource/embeddedart.h"
+#include <QWidget>

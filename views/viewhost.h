@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPair>
+#include <QSize>
+#include <QString>
+#include <QtGlobal>
+
+class QWidget;
+
+// What views, panels and paint widgets need from the window that holds
+// them: the state of the last layer scan, the settings members, the status
+// line and the calls that show or hide a view. The main window implements
+// it; the lower folders see the window only through this.
+class ViewHost
+{
+public:
+    virtual ~ViewHost() = default;
+
+    // Shared state read by views, paint widgets and dialogs.
+    quint8 alphaMode = 255;     // alpha-mode byte of the last scan, 255 when none
+    unsigned int layerCount = 0; // number of layers found by the last scan
+    int transPhase = 0;          // which transparency tile shows, 0 or 1
+
+    // Settings members, loaded at start-up.
+    quint32 defaultGridColor = 0xFF3F3F3F;
+    int defaultGridMode = 0;
+    int alwaysOnTop = 0;
+    int multiDisplay = 0;
+    int transDrawMode = 0;
+    quint32 transDrawColor = 0xFF000000;
+    int hideManualWarning = 0;
+    int highlightPaletteColors = 0;
+    int highlightSelection = 1;
+    int minimalView = 0;
+
+    virtual void SetStatusText(const QString &text) = 0;
+    virtual QString StatusText() const = 0;
+    // "Display" in multi-display mode, otherwise "Layer".
+    virtual QString LayerWord() const = 0;
+    // Grid colour and mode given to each new view.
+    virtual QPair<quint32, int> DefaultGrid() const = 0;
+
+    // n = -1 is the composite view.
+    virtual void ShowLayerView(int n, bool show, bool adjust) = 0;
+    virtual void ShowVirtView(int n, bool show, bool adjust) = 0;
+    virtual void ShowPaletteView(int n, bool show, bool adjust) = 0;
+
+    // Resizes the window to size, bounded by its screen's available area.
+    virtual void ResizeWithinScreen(const QSize &size) = 0;
+    // The largest client size whose frame fits the screen's available area.
+    virtual QSize ScreenLimit() const = 0;
+    // The widget the views are laid out in, resized when a view changes size.
+    virtual QWidget *ViewContainer() const = 0;
+};
+
+// The one main window, set right after it is constructed; null before.
+ViewHost *mainWindow();
+void setMainWindow(ViewHost *window);

@@ -1,0 +1,53 @@
+// The view as the paint widget's source: what it draws and with which settings.
+#include "views/viewwidget.h"
+
+#include "views/viewhost.h"
+
+QSize ViewWidget::imageSize() const
+{
+    return QSize(imageWidth, imageHeight);
+}
+
+QSize ViewWidget::heldImageExtent()
+{
+    return HeldSize(imageWidth, imageHeight);
+}
+
+int ViewWidget::zoomFactor() const
+{
+    return zoom;
+}
+
+PaintGrid ViewWidget::grid() const
+{
+    PaintGrid g;
+    g.on = gridOn;
+    g.mode = gridMode;
+    g.color = gridColor;
+    return g;
+}
+
+QVector<QRgb> ViewWidget::layerPalette()
+{
+    return QVector<QRgb>();
+}
+
+QList<CompositeLayer> ViewWidget::compositeLayers()
+{
+    return QList<CompositeLayer>();
+}
+
+PaintSettings ViewWidget::paintSettings() const
+{
+    // Without a window: the rules' defaults, no background, no shading.
+    PaintSettings s;
+    if (ViewHost *w = mainWindow()) {
+        s.rules.alphaMode = w->alphaMode;
+        s.rules.layerCount = w->layerCount;
+        s.transDrawMode = w->transDrawMode;
+        s.transDrawColor = w->transDrawColor;
+        s.transPhase = w->transPhase;
+        s.highlightSelection = w->highlightSelection != 0;
+    }
+    return s;
+}
