@@ -1,5 +1,7 @@
 #include "sim/scenepublish.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace sim {

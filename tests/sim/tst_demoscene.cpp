@@ -1,5 +1,6 @@
 // The default scene: every feature the tool shows, and its reactions to the
 // pointer and key input the tool writes into the blocks.
+#include "simlink/input.h"
 #include "sim/demoscene.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
