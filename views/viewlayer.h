@@ -47,8 +47,10 @@ public:
     void DetachBlock();
     void SetPaletteWidget(PaletteWidget *widget);
     void SetPaletteButtonDisabled(bool disabled);
-    // The palette as ARGB colours with the alpha convention applied.
-    const QVector<quint32> &GetPalette();
+    // The palette as ARGB colours with the alpha convention applied. Read
+    // from the block only when its palette counter, the alpha-mode byte or
+    // the block changed since the last read; otherwise the kept copy.
+    QVector<quint32> GetPalette();
     const LayerInfo &Desc() const { return desc; }
     ViewVirtLayer *VirtView() const { return virtView; }
     void SetVirtView(ViewVirtLayer *view) { virtView = view; }
@@ -64,5 +66,10 @@ private:
     bool indexed = false;
     bool visibleArea = false;
     QVector<quint32> palette;
+    // What the kept palette was read under.
+    bool paletteRead = false;
+    const uchar *paletteBlock = nullptr;
+    qint32 paletteCounterRead = 0;
+    quint8 paletteAlphaMode = 255;
     ViewVirtLayer *virtView = nullptr;
 };
