@@ -287,7 +287,7 @@ void MainWindow::OnActTransparency()
     delete dialog;
     transDrawColor = quint32(ReadSetting(SettingKey::TransDrawColor));
     transDrawMode = ReadSetting(SettingKey::TransDrawMode);
-    if (transDrawMode == 0)
+    if (transDrawMode == TransModeAlternating)
         transTimer->start(500);
     else
         transTimer->stop();

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "dialogs/gridsetting.h"
 #include "dialogs/modalscope.h"
 #include "palette/palettewidget.h"
 #include "simlink/connection.h"
@@ -150,7 +151,7 @@ void MainWindow::BuildViews()
     }
 
     redrawTimer->start(15);
-    if (transDrawMode == 0)
+    if (transDrawMode == TransModeAlternating)
         transTimer->start(500);
 
     QList<int> numbers;

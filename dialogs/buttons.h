@@ -52,9 +52,6 @@ public:
     // checkable, disabled at start.
     void SetButton(int buttonId);
 
-protected:
-    QIcon icon_;
-    QWidget *parent_ = nullptr;
 };
 
 // The close button of a view or palette panel; calls the panel's CloseView.

@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "dialogs/artwork.h"
+#include "dialogs/gridsetting.h"
 #include "views/viewwidget.h"
 
 int zoomedExtent(qint64 size, qint64 zoom)
@@ -72,7 +73,7 @@ void PaintWidget::setLayerBackground(MagnifyScene &scene)
     MainWindow *w = mainWindow();
     const unsigned layers = w ? w->layerCount : 0;
     if (layers > 1) {
-        if (w->transDrawMode == 2) {
+        if (w->transDrawMode == TransModeColored) {
             scene.background = MagnifyScene::SolidBackground;
             scene.solidColor = w->transDrawColor | 0xFF000000u;
         } else {
