@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "app/version.h"
+#include "app/viewmenu.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/artwork.h"
 #include "dialogs/gridcolordialog.h"
@@ -102,14 +103,7 @@ MainWindow::~MainWindow()
     // window's own members go.
     redrawTimer->stop();
     loadTimer->stop();
-    const QList<CWidget *> views = viewMap.values();
-    for (int i = views.size() - 1; i >= 0; --i)
-        delete views.at(i);
-    viewMap.clear();
-    layerViews.clear();
-    virtViews.clear();
-    paletteViews.clear();
-    compositeView = nullptr;
+    DeleteViews();
     if (theMainWindow == this)
         theMainWindow = nullptr;
 }
@@ -124,21 +118,10 @@ void MainWindow::BuildMenus()
     connect(exitAction, &QAction::triggered, this, &MainWindow::OnActExit);
 
     viewMenu = AddMenu("&View", menuBar_, this);
-    const auto addSubmenu = [this](const char *title, QList<QAction *> &actions) {
-        QMenu *menu = AddMenu(title, nullptr, this);
-        viewMenu->addMenu(menu);
-        // The placeholder belongs to the submenu, so the first rebuild's
-        // clear() frees it.
-        QAction *placeholder = AddAction("Layer &0", "", menu, menu);
-        placeholder->setCheckable(true);
-        placeholder->setChecked(false);
-        placeholder->setEnabled(false);
-        actions.append(placeholder);
-        return menu;
-    };
-    visibleLayerMenu = addSubmenu("Visible &Layer", visibleLayerActions);
-    virtualLayerMenu = addSubmenu("&Virtual Layer", virtualLayerActions);
-    palettesMenu = addSubmenu("&Palettes", paletteActions);
+    viewEntries = new ViewMenu(viewMenu, this);
+    connect(viewEntries, &ViewMenu::visibleLayerToggled, this, &MainWindow::OnActVisLayers);
+    connect(viewEntries, &ViewMenu::virtualLayerToggled, this, &MainWindow::OnActVirtLayers);
+    connect(viewEntries, &ViewMenu::paletteToggled, this, &MainWindow::OnActColors);
     compositeAction = AddAction("&Composite View", "", viewMenu, this);
     compositeAction->setEnabled(false);
     viewMenu->addSeparator();
