@@ -89,7 +89,6 @@ public:
     QByteArray Signature() const { return signature; }
     LayerScrollArea *ScrollArea() const { return scrollArea; }
     QSplitter *Splitter() const { return splitter; }
-    ViewMenu *ViewEntries() const { return viewEntries; }
 
 public Q_SLOTS:
     void OnActAbout();

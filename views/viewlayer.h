@@ -39,7 +39,6 @@ public:
     // Format_ARGB32 (5) and imageWidth * 4 otherwise.
     int GetImageFormat() const;
     qint64 GetBytesPerLine() const;
-    PaletteWidget *GetPaletteWidget() const { return paletteWidget; }
     CButton *GetPaletteButton() const { return paletteButton; }
 
     // Drops the block: from then on the view reads nothing (its record is
