@@ -2,36 +2,24 @@
 
 #include "app/settings.h"
 #include "app/version.h"
+#include "app/viewmenu.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/artwork.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/gridsetting.h"
 #include "dialogs/manual.h"
 #include "dialogs/manualwarndialog.h"
-#include "dialogs/modalscope.h"
 #include "dialogs/multidisplaydialog.h"
 #include "dialogs/transparencydialog.h"
-#include "palette/palettewidget.h"
-#include "simlink/connection.h"
-#include "views/scrollareas.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
-#include "views/viewvirtlayer.h"
 
 #include <QAction>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 QMenu *AddMenu(const char *title, QMenuBar *menuBar, QWidget *parent)
 {
@@ -86,14 +74,7 @@ MainWindow::~MainWindow()
     // window's own members go.
     redrawTimer->stop();
     loadTimer->stop();
-    const QList<CWidget *> views = viewMap.values();
-    for (int i = views.size() - 1; i >= 0; --i)
-        delete views.at(i);
-    viewMap.clear();
-    layerViews.clear();
-    virtViews.clear();
-    paletteViews.clear();
-    compositeView = nullptr;
+    DeleteViews();
     if (mainWindow() == this)
         setMainWindow(nullptr);
 }
@@ -108,21 +89,10 @@ void MainWindow::BuildMenus()
     connect(exitAction, &QAction::triggered, this, &MainWindow::OnActExit);
 
     viewMenu = AddMenu("&View", menuBar_, this);
-    const auto addSubmenu = [this](const char *title, QList<QAction *> &actions) {
-        QMenu *menu = AddMenu(title, nullptr, this);
-        viewMenu->addMenu(menu);
-        // The placeholder belongs to the submenu, so the first rebuild's
-        // clear() frees it.
-        QAction *placeholder = AddAction("Layer &0", "", menu, menu);
-        placeholder->setCheckable(true);
-        placeholder->setChecked(false);
-        placeholder->setEnabled(false);
-        actions.append(placeholder);
-        return menu;
-    };
-    visibleLayerMenu = addSubmenu("Visible &Layer", visibleLayerActions);
-    virtualLayerMenu = addSubmenu("&Virtual Layer", virtualLayerActions);
-    palettesMenu = addSubmenu("&Palettes", paletteActions);
+    viewEntries = new ViewMenu(viewMenu, this);
+    connect(viewEntries, &ViewMenu::visibleLayerToggled, this, &MainWindow::OnActVisLayers);
+    connect(viewEntries, &ViewMenu::virtualLayerToggled, this, &MainWindow::OnActVirtLayers);
+    connect(viewEntries, &ViewMenu::paletteToggled, this, &MainWindow::OnActColors);
     compositeAction = AddAction("&Composite View", "", viewMenu, this);
     compositeAction->setEnabled(false);
     viewMenu->addSeparator();
@@ -271,7 +241,7 @@ void MainWindow::OnActTransparency()
     delete dialog;
     transDrawColor = quint32(ReadSetting(SettingKey::TransDrawColor));
     transDrawMode = ReadSetting(SettingKey::TransDrawMode);
-    if (transDrawMode == 0)
+    if (transDrawMode == TransModeAlternating)
         transTimer->start(500);
     else
         transTimer->stop();
@@ -281,102 +251,4 @@ void MainWindow::OnActManual()
 {
     // Asks first unless told not to; opening ignores whether a browser started.
     OpenManual(this, &hideManualWarning);
-}
-
-// ---- Window modes -----------------------------------------------------------
-
-void MainWindow::OnActAlwaysOnTop(bool on)
-{
-    Qt::WindowFlags flags = windowFlags();
-    if (on) {
-        alwaysOnTop = 1;
-        flags |= Qt::WindowStaysOnTopHint;
-    } else {
-        alwaysOnTop = 0;
-        flags &= ~Qt::WindowStaysOnTopHint;
-    }
-    WriteSetting(SettingKey::AlwaysOnTop, alwaysOnTop);
-    // Changing the flags hides a visible window.
-    setWindowFlags(flags);
-    show();
-}
-
-void MainWindow::OnActMinimalView(bool on)
-{
-    minimalView = on ? 1 : 0;
-    WriteSetting(SettingKey::MinimalView, minimalView);
-    ApplyMinimalView();
-}
-
-void MainWindow::ApplyMinimalView()
-{
-    const bool on = minimalView != 0;
-    for (ViewLayer *view : qAsConst(layerViews))
-        view->SetMinimal(on);
-    if (compositeView)
-        compositeView->SetMinimal(on);
-    for (ViewVirtLayer *view : qAsConst(virtViews))
-        view->SetMinimal(on);
-    for (PaletteWidget *panel : qAsConst(paletteViews))
-        panel->SetMinimal(on);
-}
-
-void MainWindow::OnActHighlightColors(bool on)
-{
-    for (PaletteWidget *panel : qAsConst(paletteViews))
-        panel->SetHighlightEnabled(on);
-    highlightPaletteColors = on ? 1 : 0;
-    WriteSetting(SettingKey::HighlightPaletteColors, highlightPaletteColors);
-}
-
-void MainWindow::OnActHighlightSelect(bool on)
-{
-    highlightSelection = on ? 1 : 0;
-    WriteSetting(SettingKey::HighlightSelection, highlightSelection);
-}
-
-void MainWindow::OnActRestoreSize()
-{
-    // After the layout changes still pending in this event-loop pass.
-    QTimer::singleShot(15, this, &MainWindow::OnTimerResize);
-}
-
-void MainWindow::RequestRestoreSize()
-{
-    OnActRestoreSize();
-}
-
-void MainWindow::OnTimerResize()
-{
-    const QSize s = sizeHint();
-    ResizeWithinScreen(QSize(qMax(350, s.width()), qMax(300, s.height())));
-    if (splitter)
-        splitter->restoreState(splitterState);
-}
-
-QSize MainWindow::ScreenLimit() const
-{
-    const QScreen *s = screen();
-    if (!s)
-        s = QGuiApplication::primaryScreen();
-    if (!s)
-        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    // The window frame lies outside the client size that resize() sets.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize avail = s->availableGeometry().size() - frame.expandedTo(QSize(0, 0));
-    return avail.expandedTo(QSize(1, 1));
-}
-
-void MainWindow::ResizeWithinScreen(const QSize &size)
-{
-    resize(size.boundedTo(ScreenLimit()).expandedTo(QSize(1, 1)));
-}
-
-QSize MainWindow::sizeHint() const
-{
-    QSize s = centralLayout ? centralLayout->sizeHint() : QSize();
-    s.rheight() += statusBar()->geometry().height();
-    if (menuBar_)
-        s.rheight() += menuBar_->geometry().height();
-    return s;
 }

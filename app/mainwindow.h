@@ -12,6 +12,7 @@
 
 class QAction;
 class QHBoxLayout;
+class QLayout;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -21,6 +22,7 @@ class LayerScrollArea;
 class PaletteWidget;
 class ViewComposite;
 class ViewLayer;
+class ViewMenu;
 class ViewVirtLayer;
 
 // The tool's only top-level window: menus, the central area with either
@@ -79,9 +81,10 @@ public Q_SLOTS:
     void OnActHighlightColors(bool on);
     void OnActMultiDisplay();
     void OnActTransparency();
-    void OnActVisLayers(bool on);
-    void OnActVirtLayers(bool on);
-    void OnActColors(bool on);
+    // n is the layer number the View entry carries.
+    void OnActVisLayers(int n, bool on);
+    void OnActVirtLayers(int n, bool on);
+    void OnActColors(int n, bool on);
     void OnActRestoreSize();
     void OnActManual();
     void OnActHighlightSelect(bool on);
@@ -97,12 +100,16 @@ private:
     void LoadSettings();
     QByteArray BuildSignature() const;
     void SuspendViews();
+    // Places the views built by BuildViews in the central area.
+    void ArrangeViews(QLayout *grid, QLayout *right);
+    // Gives the View entries one entry per view just built.
+    void FillViewEntries();
+    // Deletes every view and panel in the one teardown order: palette
+    // panels, virtual-layer views, the composite view, then the layer views,
+    // which own the blocks the others read; each kind newest first.
+    void DeleteViews();
     void SyncViewControls();
     void RequestRestoreSize();
-    // Replaces the entries of a View submenu with one checked entry per view.
-    void FillViewMenu(QMenu *menu, QList<QAction *> &actions, const QList<int> &numbers, const char *format,
-                      void (MainWindow::*slot)(bool));
-    static void SetActionChecked(QAction *action, bool checked, bool withSignals);
 
     // Frame.
     QMenuBar *menuBar_ = nullptr;
@@ -110,12 +117,7 @@ private:
     QMenu *viewMenu = nullptr;
     QMenu *optionsMenu = nullptr;
     QMenu *helpMenu = nullptr;
-    QMenu *visibleLayerMenu = nullptr;
-    QMenu *virtualLayerMenu = nullptr;
-    QMenu *palettesMenu = nullptr;
-    QList<QAction *> visibleLayerActions;
-    QList<QAction *> virtualLayerActions;
-    QList<QAction *> paletteActions;
+    ViewMenu *viewEntries = nullptr;
     QAction *compositeAction = nullptr;
     QAction *alwaysOnTopAction = nullptr;
     QAction *highlightColorsAction = nullptr;

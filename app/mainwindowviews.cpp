@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/viewmenu.h"
 #include "palette/palettewidget.h"
 #include "views/scrollareas.h"
 #include "views/viewcomposite.h"
@@ -16,13 +17,6 @@
 
 namespace {
 
-// The number after the "&" of a dynamic View entry ("Layer &3" is 3).
-int entryNumber(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('&'));
-    return parts.size() > 1 ? parts.at(1).toInt() : -1;
-}
-
 // Shown unless hidden on purpose: a view just built is not yet shown (its
 // layout shows it later in this event-loop pass) but counts as shown.
 bool shownByChoice(const QWidget *w)
@@ -31,16 +25,6 @@ bool shownByChoice(const QWidget *w)
 }
 
 } // namespace
-
-void MainWindow::SetActionChecked(QAction *action, bool checked, bool withSignals)
-{
-    if (!action)
-        return;
-    const bool wasBlocked = withSignals ? action->signalsBlocked() : action->blockSignals(true);
-    action->setChecked(checked);
-    if (!withSignals)
-        action->blockSignals(wasBlocked);
-}
 
 void MainWindow::ShowLayerView(int n, bool show, bool adjust)
 {
@@ -52,7 +36,7 @@ void MainWindow::ShowLayerView(int n, bool show, bool adjust)
             RequestRestoreSize();
     } else if (n >= 0 && n < layerViews.size()) {
         layerViews.at(n)->setVisible(show);
-        SetActionChecked(visibleLayerActions.value(n), show, adjust);
+        viewEntries->SetChecked(ViewMenu::VisibleLayers, n, show, adjust);
         if (adjust)
             RequestRestoreSize();
     } else if (adjust) {
@@ -62,11 +46,11 @@ void MainWindow::ShowLayerView(int n, bool show, bool adjust)
 
 void MainWindow::ShowVirtView(int n, bool show, bool adjust)
 {
-    for (int i = 0; i < virtViews.size(); ++i) {
-        if (virtViews.at(i)->GetIndex() != n)
+    for (ViewVirtLayer *view : qAsConst(virtViews)) {
+        if (view->GetIndex() != n)
             continue;
-        virtViews.at(i)->setVisible(show);
-        SetActionChecked(virtualLayerActions.value(i), show, adjust);
+        view->setVisible(show);
+        viewEntries->SetChecked(ViewMenu::VirtualLayers, n, show, adjust);
         if (adjust)
             RequestRestoreSize();
         return;
@@ -84,31 +68,24 @@ void MainWindow::ShowPaletteView(int n, bool show, bool adjust)
         panel->View()->SetPaletteButtonDisabled(show);
         break;
     }
-    for (QAction *action : qAsConst(paletteActions))
-        if (entryNumber(action->text()) == n)
-            SetActionChecked(action, show, adjust);
+    viewEntries->SetChecked(ViewMenu::Palettes, n, show, adjust);
     if (adjust)
         RequestRestoreSize();
 }
 
-void MainWindow::OnActVisLayers(bool on)
+void MainWindow::OnActVisLayers(int n, bool on)
 {
-    const int i = visibleLayerActions.indexOf(qobject_cast<QAction *>(sender()));
-    ShowLayerView(i >= 0 ? i : -1, on, true);
+    ShowLayerView(n, on, true);
 }
 
-void MainWindow::OnActVirtLayers(bool on)
+void MainWindow::OnActVirtLayers(int n, bool on)
 {
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowVirtView(entryNumber(action->text()), on, true);
+    ShowVirtView(n, on, true);
 }
 
-void MainWindow::OnActColors(bool on)
+void MainWindow::OnActColors(int n, bool on)
 {
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (action)
-        ShowPaletteView(entryNumber(action->text()), on, true);
+    ShowPaletteView(n, on, true);
 }
 
 void MainWindow::OnActCompositeView(bool on)
@@ -134,17 +111,15 @@ void MainWindow::OnSplitterMove(int, int)
 
 void MainWindow::SyncViewControls()
 {
-    for (int i = 0; i < layerViews.size(); ++i)
-        SetActionChecked(visibleLayerActions.value(i), shownByChoice(layerViews.at(i)), false);
-    for (int i = 0; i < virtViews.size(); ++i)
-        SetActionChecked(virtualLayerActions.value(i), shownByChoice(virtViews.at(i)), false);
+    for (ViewLayer *view : qAsConst(layerViews))
+        viewEntries->SetChecked(ViewMenu::VisibleLayers, view->GetIndex(), shownByChoice(view), false);
+    for (ViewVirtLayer *view : qAsConst(virtViews))
+        viewEntries->SetChecked(ViewMenu::VirtualLayers, view->GetIndex(), shownByChoice(view), false);
     for (PaletteWidget *panel : qAsConst(paletteViews)) {
         const bool shown = shownByChoice(panel);
         panel->View()->SetPaletteButtonDisabled(shown);
-        for (QAction *action : qAsConst(paletteActions))
-            if (entryNumber(action->text()) == panel->GetIndex())
-                SetActionChecked(action, shown, false);
+        viewEntries->SetChecked(ViewMenu::Palettes, panel->GetIndex(), shown, false);
     }
     if (compositeView)
-        SetActionChecked(compositeAction, shownByChoice(compositeView), false);
+        ViewMenu::SetActionChecked(compositeAction, shownByChoice(compositeView), false);
 }

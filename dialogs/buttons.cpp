@@ -86,7 +86,6 @@ QIcon GetScaledIcon(int iconId)
 
 CButton::CButton(QWidget *parent)
     : QPushButton(parent)
-    , parent_(parent)
 {
     const int side = int(GetScale() * 32);
     setFixedSize(side, side);
@@ -102,9 +101,9 @@ void CButton::SetButton(int buttonId)
         if (row.text)
             setText(QString::fromLatin1(row.text));
     } else {
-        icon_ = GetScaledIcon(row.iconId);
-        setIcon(icon_);
-        setIconSize(icon_.actualSize(AnySize));
+        const QIcon icon = GetScaledIcon(row.iconId);
+        setIcon(icon);
+        setIconSize(icon.actualSize(AnySize));
     }
     setToolTip(QString::fromLatin1(row.toolTip));
     setCheckable(row.checkable);

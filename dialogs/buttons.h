@@ -50,9 +50,6 @@ public:
     // checkable, disabled at start.
     void SetButton(int buttonId);
 
-protected:
-    QIcon icon_;
-    QWidget *parent_ = nullptr;
 };
 
 // The close button of a view or palette panel: on release it emits

@@ -39,9 +39,7 @@ TransparencyDialog::TransparencyDialog(QWidget *parent)
     connect(tilesRadio, &QRadioButton::toggled, this, &TransparencyDialog::OnRadioTiles);
     connect(coloredRadio, &QRadioButton::toggled, this, &TransparencyDialog::OnRadioColored);
 
-    color = quint32(ReadSetting(SettingKey::TransDrawColor));
     mode = ReadSetting(SettingKey::TransDrawMode);
-    colorField->SetColor(color);
     switch (mode) {
     case TransModeAlternating:
         alternateRadio->setChecked(true);

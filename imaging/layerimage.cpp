@@ -223,20 +223,33 @@ qint64 pixelOffset(const LayerLayout &layout, qint64 x, qint64 y)
     return offset;
 }
 
-LayerLayout visibleLayerLayout(BlockView block)
+LayerInfo layerShape(BlockView block)
+{
+    LayerInfo shape;
+    shape.xSize = simlink::xSize(block);
+    shape.ySize = simlink::ySize(block);
+    shape.xPos = simlink::xPos(block);
+    shape.yPos = simlink::yPos(block);
+    shape.bitsPerPixel = simlink::bitsPerPixel(block);
+    shape.vxSize = simlink::vxSize(block);
+    shape.vySize = simlink::vySize(block);
+    return shape;
+}
+
+LayerLayout visibleLayerLayout(BlockView block, const LayerInfo &shape, bool indexed)
 {
     LayerLayout l;
     l.block = block;
-    l.indexed = simlink::isIndexedCount(simlink::NumColors(block));
+    l.indexed = indexed;
     l.bytesPerPixel = l.indexed ? 1 : 4;
-    l.rowPixels = simlink::xSize(block);
-    if (simlink::vxSize(block) != simlink::xSize(block) || simlink::vySize(block) != simlink::ySize(block)) {
+    l.rowPixels = shape.xSize;
+    if (shape.vxSize != shape.xSize || shape.vySize != shape.ySize) {
         l.originX = simlink::xOrg(block);
         l.originY = simlink::yOrg(block);
     }
     l.negativeIsNone = true;
     if (l.indexed) {
-        const qint32 depth = simlink::bitsPerPixel(block);
+        const qint32 depth = shape.bitsPerPixel;
         const bool supported = depth == 1 || depth == 2 || depth == 4 || depth == 8;
         l.format = supported ? QImage::Format_Indexed8 : QImage::Format_Invalid;
         l.bytesPerLine = supported ? l.rowPixels : 0;
@@ -247,17 +260,27 @@ LayerLayout visibleLayerLayout(BlockView block)
     return l;
 }
 
-LayerLayout virtualLayerLayout(BlockView block)
+LayerLayout virtualLayerLayout(BlockView block, const LayerInfo &shape)
 {
     LayerLayout l;
     l.block = block;
     l.indexed = false;
     l.bytesPerPixel = 4;
-    l.rowPixels = simlink::xSize(block);
+    l.rowPixels = shape.xSize;
     l.negativeIsNone = false;
     l.format = QImage::Format_ARGB32;
-    l.bytesPerLine = qint64(simlink::vxSize(block)) * 4;
+    l.bytesPerLine = qint64(shape.vxSize) * 4;
     return l;
+}
+
+LayerLayout visibleLayerLayout(BlockView block)
+{
+    return visibleLayerLayout(block, layerShape(block), simlink::isIndexedCount(simlink::NumColors(block)));
+}
+
+LayerLayout virtualLayerLayout(BlockView block)
+{
+    return virtualLayerLayout(block, layerShape(block));
 }
 
 QVector<QRgb> readPalette(BlockView block, quint8 alphaMode)

@@ -2,6 +2,7 @@
 
 #include "imaging/cimage.h"
 #include "simlink/blockview.h"
+#include "simlink/layerblock.h"
 
 #include <QList>
 #include <QRect>
@@ -45,8 +46,16 @@ struct LayerLayout
 // address for negative coordinates; Format_Invalid and stride 0 for an
 // indexed layer of a depth other than 1, 2, 4, 8) and the whole virtual
 // screen (always ARGB32, rows of vxSize * 4 bytes, no origin).
+// The sizes and depth come from shape and the indexed flag as given: a view
+// passes the description and palette state it was built with, so that its
+// addressing stays the same for its whole life. The one-argument forms take
+// them from the block's current fields.
+LayerLayout visibleLayerLayout(BlockView block, const LayerInfo &shape, bool indexed);
+LayerLayout virtualLayerLayout(BlockView block, const LayerInfo &shape);
 LayerLayout visibleLayerLayout(BlockView block);
 LayerLayout virtualLayerLayout(BlockView block);
+// The block's current sizes and depth as a layer description (index 0).
+LayerInfo layerShape(BlockView block);
 
 // The main window's state that the pixel rules depend on.
 struct ImageRules

@@ -1,5 +1,6 @@
 #include "paint/magnify.h"
 
+#include "dialogs/gridsetting.h"
 #include "imaging/pixelkernels.h"
 #include "paint/backdrop.h"
 #include "paint/rowcompose.h"
@@ -189,7 +190,7 @@ void paintGridRect(QPainter &painter, const QRect &rect, const MagnifyScene &s)
     if (left > rect.right() || top > rect.bottom())
         return;
     const QPainter::CompositionMode mode = painter.compositionMode();
-    const bool invert = s.gridMode == 1;
+    const bool invert = s.gridMode == GridModeXor;
     QColor colour;
     if (invert) {
         painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);

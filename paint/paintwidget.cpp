@@ -1,6 +1,7 @@
 #include "paint/paintwidget.h"
 
 #include "dialogs/artwork.h"
+#include "dialogs/gridsetting.h"
 
 int zoomedExtent(qint64 size, qint64 zoom)
 {
@@ -66,7 +67,7 @@ void PaintWidget::setLayerBackground(MagnifyScene &scene) const
     const PaintSettings w = view->paintSettings();
     const unsigned layers = w.rules.layerCount;
     if (layers > 1) {
-        if (w.transDrawMode == 2) {
+        if (w.transDrawMode == TransModeColored) {
             scene.background = MagnifyScene::SolidBackground;
             scene.solidColor = w.transDrawColor | 0xFF000000u;
         } else {

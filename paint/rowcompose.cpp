@@ -1,5 +1,6 @@
 #include "paint/rowcompose.h"
 
+#include "dialogs/gridsetting.h"
 #include "imaging/pixelkernels.h"
 
 #include <algorithm>
@@ -153,7 +154,7 @@ void applyGridRow(quint32 *out, int x0, int x1, const MagnifyScene &s, GridRow k
     const int start = qMax(x0, s.origin.x());
     if (start > x1)
         return;
-    const bool invert = s.gridMode == 1;
+    const bool invert = s.gridMode == GridModeXor;
     const quint32 colour = s.gridColor | 0xFF000000u;
     if (kind == LineRow) {
         quint32 *o = out + (start - x0);

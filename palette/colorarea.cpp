@@ -68,7 +68,7 @@ ColorItem::ColorItem(ColorArea *area, int index)
 
 quint32 ColorItem::GetColor() const
 {
-    const QVector<quint32> &palette = area->Panel()->View()->GetPalette();
+    const QVector<quint32> palette = area->Panel()->View()->GetPalette();
     return index < palette.size() ? palette.at(index) : 0u;
 }
 

@@ -10,15 +10,6 @@
 #include <QSharedMemory>
 #include <QVBoxLayout>
 
-namespace {
-
-bool packedIndexDepth(qint32 bitsPerPixel)
-{
-    return bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 || bitsPerPixel == 8;
-}
-
-} // namespace
-
 ViewLayer::ViewLayer(QWidget *parent, const LayerInfo &info)
     : ViewWidget(parent)
     , desc(info)
@@ -122,34 +113,19 @@ void ViewLayer::UpdateInfo()
 
 int ViewLayer::GetImageFormat() const
 {
-    if (!indexed)
-        return QImage::Format_ARGB32;
-    return packedIndexDepth(desc.bitsPerPixel) ? QImage::Format_Indexed8 : QImage::Format_Invalid;
+    return visibleLayerLayout(record, desc, indexed).format;
 }
 
 qint64 ViewLayer::GetBytesPerLine() const
 {
-    if (!indexed)
-        return qint64(imageWidth) * 4;
-    return packedIndexDepth(desc.bitsPerPixel) ? qint64(imageWidth) : 0;
+    return visibleLayerLayout(record, desc, indexed).bytesPerLine;
 }
 
 LayerLayout ViewLayer::Layout()
 {
-    LayerLayout layout;
-    layout.block = record;
-    layout.indexed = indexed;
-    layout.bytesPerPixel = indexed ? 1 : 4;
-    layout.rowPixels = imageWidth;
-    if (visibleArea) {
-        // The visible window at the simulation's current origin.
-        layout.originX = simlink::xOrg(record);
-        layout.originY = simlink::yOrg(record);
-    }
-    layout.negativeIsNone = true;
-    layout.format = QImage::Format(GetImageFormat());
-    layout.bytesPerLine = GetBytesPerLine();
-    return layout;
+    // Addressed with the description and palette state the view was built
+    // with (imageWidth is desc.xSize).
+    return visibleLayerLayout(record, desc, indexed);
 }
 
 void ViewLayer::SetPaletteWidget(QWidget *widget)
@@ -163,10 +139,20 @@ void ViewLayer::SetPaletteButtonDisabled(bool disabled)
         paletteButton->setDisabled(disabled);
 }
 
-const QVector<quint32> &ViewLayer::GetPalette()
+QVector<quint32> ViewLayer::GetPalette()
 {
+    // Every swatch paint and every indexed image asks for the palette: the
+    // block is read again only when the simulation announced a change.
     ViewHost *w = mainWindow();
-    palette = readPalette(record, w ? w->alphaMode : 255);
+    const quint8 alpha = w ? w->alphaMode : 255;
+    const qint32 counter = simlink::paletteCounter(record);
+    if (!paletteRead || paletteBlock != record.base() || paletteCounterRead != counter || paletteAlphaMode != alpha) {
+        palette = readPalette(record, alpha);
+        paletteRead = true;
+        paletteBlock = record.base();
+        paletteCounterRead = counter;
+        paletteAlphaMode = alpha;
+    }
     return palette;
 }
 

@@ -39,7 +39,6 @@ public:
     // Format_ARGB32 (5) and imageWidth * 4 otherwise.
     int GetImageFormat() const;
     qint64 GetBytesPerLine() const;
-    QWidget *GetPaletteWidget() const { return paletteWidget; }
     CButton *GetPaletteButton() const { return paletteButton; }
 
     // Drops the block: from then on the view reads nothing (its record is
@@ -48,8 +47,10 @@ public:
     // The panel that shows this layer's palette (the palette panel sets it).
     void SetPaletteWidget(QWidget *widget);
     void SetPaletteButtonDisabled(bool disabled);
-    // The palette as ARGB colours with the alpha convention applied.
-    const QVector<quint32> &GetPalette();
+    // The palette as ARGB colours with the alpha convention applied. Read
+    // from the block only when its palette counter, the alpha-mode byte or
+    // the block changed since the last read; otherwise the kept copy.
+    QVector<quint32> GetPalette();
     const LayerInfo &Desc() const { return desc; }
     ViewVirtLayer *VirtView() const { return virtView; }
     void SetVirtView(ViewVirtLayer *view) { virtView = view; }
@@ -73,5 +74,10 @@ private:
     bool indexed = false;
     bool visibleArea = false;
     QVector<quint32> palette;
+    // What the kept palette was read under.
+    bool paletteRead = false;
+    const uchar *paletteBlock = nullptr;
+    qint32 paletteCounterRead = 0;
+    quint8 paletteAlphaMode = 255;
     ViewVirtLayer *virtView = nullptr;
 };

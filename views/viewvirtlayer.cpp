@@ -76,15 +76,7 @@ LayerLayout ViewVirtLayer::Layout()
 {
     // Always 32-bit, addressed with the layer's row length, rows of the
     // virtual width; no origin and no check for negative coordinates.
-    LayerLayout layout;
-    layout.block = layerView->GetRecord();
-    layout.indexed = false;
-    layout.bytesPerPixel = 4;
-    layout.rowPixels = layerView->imageWidth;
-    layout.negativeIsNone = false;
-    layout.format = QImage::Format_ARGB32;
-    layout.bytesPerLine = qint64(layerDesc->vxSize) * 4;
-    return layout;
+    return virtualLayerLayout(layerView->GetRecord(), *layerDesc);
 }
 
 QVector<QRgb> ViewVirtLayer::layerPalette()

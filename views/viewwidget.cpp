@@ -430,27 +430,8 @@ void ViewWidget::OnBtnSelectionToggled(bool on)
     }
 }
 
-void ViewWidget::OnTimerResize()
-{
-    ViewHost *w = mainWindow();
-    QWidget *container = w ? w->ViewContainer() : nullptr;
-    if (container)
-        container->resize(container->sizeHint());
-}
-
 void ViewWidget::OnTimerSetScrollPos()
 {
     scrollArea->horizontalScrollBar()->setValue(pendingScrollX);
     scrollArea->verticalScrollBar()->setValue(pendingScrollY);
-}
-
-// Keys go to the view's key handler, which reports them to the simulation.
-void ViewWidget::keyPressEvent(QKeyEvent *event)
-{
-    CWidget::keyPressEvent(event);
-}
-
-void ViewWidget::keyReleaseEvent(QKeyEvent *event)
-{
-    CWidget::keyReleaseEvent(event);
 }

@@ -124,13 +124,10 @@ protected Q_SLOTS:
     void OnBtnGridColorClicked(bool);
     void OnBtnHandToggled(bool on);
     void OnBtnSelectionToggled(bool on);
-    void OnTimerResize();
     void OnTimerSetScrollPos();
 
 protected:
     void BuildToolbar();
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
 
     int contentCount = 0;
     int paletteCount = 0;

@@ -117,6 +117,7 @@ private Q_SLOTS:
     {
         PaletteWidget *p = makePanel(4);
         pub->layer(0)->setPaletteEntry(2, 0x20123456);
+        pub->layer(0)->bumpPalette();
         ColorItem *item = p->GetColorArea()->Items().at(2);
         QImage img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(img.pixel(8, 8), 0xFF123456u);
@@ -125,9 +126,29 @@ private Q_SLOTS:
         img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         QVERIFY(img.pixel(8, 0) != QColor(p->palette().color(QPalette::Window)).rgba());
         QVERIFY(qBlue(img.pixel(8, 0)) > qRed(img.pixel(8, 0)));
-        // The colour is looked up on every use.
+        // A palette change the simulation announces shows on the next use.
         pub->layer(0)->setPaletteEntry(2, 0xFF00FF00);
+        pub->layer(0)->bumpPalette();
         QCOMPARE(item->GetColor(), 0xFF00FF00u);
+    }
+
+    void paletteIsReadAgainOnlyWhenItsCounterChanges()
+    {
+        PaletteWidget *p = makePanel(4);
+        ColorItem *item = p->GetColorArea()->Items().at(3);
+        QCOMPARE(item->GetColor(), 0xFF000003u);
+        // Entries rewritten without the counter: the kept palette stays.
+        pub->layer(0)->setPaletteEntry(3, 0xFF00FF00);
+        QCOMPARE(item->GetColor(), 0xFF000003u);
+        QCOMPARE(view->GetPalette().at(3), 0xFF000003u);
+        pub->layer(0)->bumpPalette();
+        QCOMPARE(item->GetColor(), 0xFF00FF00u);
+        // The alpha-mode byte is part of the read: a change shows at once.
+        window->alphaMode = 0;
+        QCOMPARE(item->GetColor(), 0x0000FF00u);
+        // A detached view has no palette.
+        view->DetachBlock();
+        QCOMPARE(view->GetPalette().size(), 0);
     }
 
     void markingFollowsTheIndexOnlyWhenEnabled()
@@ -164,6 +185,7 @@ private Q_SLOTS:
         PaletteWidget *p = makePanel(16, 1);
         pub->layer(1)->setPaletteEntry(5, 0xFFFF0000);
         pub->layer(1)->setPaletteEntry(6, 0x801A2B3C);
+        pub->layer(1)->bumpPalette();
         ColorItem *five = p->GetColorArea()->Items().at(5);
         QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), five->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
