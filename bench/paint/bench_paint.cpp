@@ -5,7 +5,7 @@
 // buffers larger than the last-level cache, all measured in the same run.
 // The ratios are printed at the end.
 #include "copybaseline.h"
-#include "referencepaint.h"
+#include "literalpaint.h"
 #include "testenv.h"
 #include "viewfixture.h"
 
@@ -112,9 +112,9 @@ protected:
     {
         QPainter p(this);
         if (composite)
-            referencePaintComposite(p, target);
+            literalPaintComposite(p, target);
         else
-            referencePaintLayer(p, target);
+            literalPaintLayer(p, target);
     }
 
 private:
