@@ -9,6 +9,7 @@
 #include "testenv.h"
 #include "viewfixture.h"
 
+#include "app/mainwindow.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 

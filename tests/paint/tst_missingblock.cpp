@@ -1,7 +1,6 @@
 // A layer view whose block is missing (it vanished before the view was
 // built) draws its background and, like every paint widget, the grid from
 // zoom 3 on: in the grid colour, or inverting the background.
-#include "testenv.h"
 #include "viewfixture.h"
 
 #include "views/viewlayer.h"
@@ -12,26 +11,22 @@
 
 using namespace fixture;
 
-class TestMissingBlock : public QObject
+class TestMissingBlock : public QObject, ViewFixture
 {
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
     std::unique_ptr<ViewLayer> view;
 
     // A view of layer 3, of which no block is published.
     ViewLayer *makeView(unsigned layerCount)
     {
         view.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        window->layerCount = layerCount;
-        window->transDrawMode = 2;
-        window->transDrawColor = 0xFF203040u;
-        view.reset(new ViewLayer(window.get(), infoOf(3, spec(40, 30))));
+        reset();
+        host->layerCount = layerCount;
+        host->transDrawMode = 2;
+        host->transDrawColor = 0xFF203040u;
+        view = layerView(3, spec(40, 30));
         showWithViewport(view.get(), QSize(200, 200));
         return view.get();
     }
@@ -40,7 +35,7 @@ private Q_SLOTS:
     void cleanup()
     {
         view.reset();
-        window.reset();
+        clear();
     }
 
     void gridOverTheBackground_data()

@@ -3,7 +3,6 @@
 // scaling, background and grid over the whole widget) in every combination
 // of zoom, scroll offset, view kind, grid mode and background.
 #include "referencepaint.h"
-#include "testenv.h"
 #include "viewfixture.h"
 
 #include "views/viewcomposite.h"
@@ -42,7 +41,7 @@ QList<QPoint> scrollsFor(int z)
     return {QPoint(0, 0), QPoint(3 * z, 2 * z), QPoint(3 * z + z / 2 + 1, 2 * z + z - 1)};
 }
 
-void apply(MainWindow &w, const Background &b)
+void apply(ViewHost &w, const Background &b)
 {
     w.layerCount = b.layerCount;
     w.transDrawMode = b.transDrawMode;
@@ -52,16 +51,15 @@ void apply(MainWindow &w, const Background &b)
 
 } // namespace
 
-class TestPaintPixels : public QObject
+class TestPaintPixels : public QObject, ViewFixture
 {
     Q_OBJECT
 
 private:
-    TestEnvironment env;
 
     // Renders the view in every zoom, grid mode and scroll offset and compares
     // with the reference painting; returns the number of comparisons.
-    int compareAll(MainWindow &w, ViewWidget *view, bool composite, const char *what, int zoomLevels = 10)
+    int compareAll(ViewHost &w, ViewWidget *view, bool composite, const char *what, int zoomLevels = 10)
     {
         PaintWidget *pw = view->GetPaintWidget();
         int compared = 0;
@@ -111,13 +109,14 @@ private:
     }
 
 private Q_SLOTS:
+    void init() { reset(); }
+    void cleanup() { clear(); }
+
     void trueColourIndexedAndVirtualLayers()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        quiet(w);
+        FakeViewHost &w = *host;
         w.highlightSelection = 1;
-        sim::Publisher pub;
+        sim::Publisher &pub = *this->pub;
         QVERIFY(pub.createGlobal(255));
 
         sim::LayerSpec trueColour = spec(120, 90);
@@ -183,10 +182,8 @@ private Q_SLOTS:
     {
         // Layer 3 is listed but has no block: the view paints the background
         // and, from zoom 3 with the grid on, the grid over it.
-        MainWindow w;
-        setMainWindow(&w);
-        quiet(w);
-        sim::Publisher pub;
+        FakeViewHost &w = *host;
+        sim::Publisher &pub = *this->pub;
         QVERIFY(pub.createGlobal(255));
         const sim::LayerSpec missing = spec(40, 30);
         std::unique_ptr<ViewLayer> v(new ViewLayer(&w, infoOf(3, missing)));
@@ -201,11 +198,9 @@ private Q_SLOTS:
 
     void composite()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        quiet(w);
+        FakeViewHost &w = *host;
         w.highlightSelection = 1;
-        sim::Publisher pub;
+        sim::Publisher &pub = *this->pub;
         QVERIFY(pub.createGlobal(255));
         sim::LayerSpec s0 = spec(130, 90);
         sim::PublishedBlock *b0 = pub.createLayer(0, s0);

@@ -1,7 +1,6 @@
 // What the paint widgets draw, pixel by pixel: zoom blocks, the grid in
 // both modes, the transparency backgrounds, the darkening outside a
 // selection, and views whose block is missing or whose sizes are absurd.
-#include "testenv.h"
 #include "viewfixture.h"
 
 #include "views/viewlayer.h"
@@ -12,14 +11,11 @@
 
 using namespace fixture;
 
-class TestPaintRender : public QObject
+class TestPaintRender : public QObject, ViewFixture
 {
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
     std::unique_ptr<ViewLayer> view;
 
     // One true-colour layer of w x h filled by the function, its view shown
@@ -28,11 +24,8 @@ private:
     ViewLayer *makeView(int w, int h, Fill fill, QSize viewport = QSize(400, 300), unsigned layerCount = 1)
     {
         view.reset();
-        pub.reset(new sim::Publisher);
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        window->layerCount = layerCount;
+        reset();
+        host->layerCount = layerCount;
         sim::LayerSpec s = spec(w, h);
         sim::PublishedBlock *b = pub->createLayer(0, s);
         if (!b)
@@ -40,7 +33,7 @@ private:
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 b->setPixel32(x, y, fill(x, y));
-        view.reset(new ViewLayer(window.get(), infoOf(0, s)));
+        view = layerView(0, s);
         showWithViewport(view.get(), viewport);
         return view.get();
     }
@@ -51,8 +44,7 @@ private Q_SLOTS:
     void cleanup()
     {
         view.reset();
-        pub.reset();
-        window.reset();
+        clear();
     }
 
     void zoomMakesBlocks()
@@ -129,12 +121,12 @@ private Q_SLOTS:
     {
         // Fully transparent pixels over two layer blocks show the tiles.
         QVERIFY(makeView(100, 80, [](int, int) { return 0x00FFFFFFu; }, QSize(63, 41), 2));
-        window->transDrawMode = 0;
+        host->transDrawMode = 0;
         view->SetZoom(2);
         scrollTo(view.get(), 7, 3);
         const QRect r = shownRect(view.get());
         for (int phase : {0, 1}) {
-            window->transPhase = phase;
+            host->transPhase = phase;
             const QImage img = renderWidget(view->GetPaintWidget(), r);
             for (int y = 0; y < img.height(); ++y)
                 for (int x = 0; x < img.width(); ++x) {
@@ -154,9 +146,9 @@ private Q_SLOTS:
         pub->layer(0)->setTransMode(2);
         pub->layer(0)->setLayerAlpha(0);
         QCOMPARE(shown().pixel(3, 3), 0xFF000000u);
-        window->layerCount = 2;
-        window->transDrawMode = 2;
-        window->transDrawColor = 0x00FF0000;
+        host->layerCount = 2;
+        host->transDrawMode = 2;
+        host->transDrawColor = 0x00FF0000;
         QCOMPARE(shown().pixel(3, 3), 0xFFFF0000u);
     }
 
@@ -166,7 +158,7 @@ private Q_SLOTS:
         view->SetZoom(2);
         PaintWidget *pw = view->GetPaintWidget();
         pw->setSelectedRect(QRect(1, 1, 2, 3));
-        window->highlightSelection = 1;
+        host->highlightSelection = 1;
         QImage img = shown();
         // Black with alpha 100 over white: 255 * 155 / 255.
         const QRgb dark = img.pixel(0, 0);
@@ -176,9 +168,9 @@ private Q_SLOTS:
                 const bool inside = x / 2 >= 1 && x / 2 <= 2 && y / 2 >= 1 && y / 2 <= 3;
                 QCOMPARE(img.pixel(x, y), inside ? 0xFFFFFFFFu : dark);
             }
-        window->highlightSelection = 0;
+        host->highlightSelection = 0;
         QCOMPARE(shown().pixel(0, 0), 0xFFFFFFFFu);
-        window->highlightSelection = 1;
+        host->highlightSelection = 1;
         pw->setSelectedRect(QRect());
         QCOMPARE(shown().pixel(0, 0), 0xFFFFFFFFu);
     }
@@ -200,12 +192,10 @@ private Q_SLOTS:
 
     void missingBlockPaintsBackgroundAndGrid()
     {
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        window->layerCount = 1;
+        reset();
+        host->layerCount = 1;
         // No block is published for layer 3: the view has no record.
-        view.reset(new ViewLayer(window.get(), infoOf(3, spec(40, 30))));
+        view = layerView(3, spec(40, 30));
         QVERIFY(view->GetRecord().isNull());
         showWithViewport(view.get(), QSize(200, 200));
         view->SetZoom(3);
@@ -228,11 +218,8 @@ private Q_SLOTS:
 
     void absurdSizesNeitherOverflowNorRead()
     {
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        window->layerCount = 2;
-        pub.reset(new sim::Publisher);
+        reset();
+        host->layerCount = 2;
         // The header claims a huge layer; the block holds 16 x 16 pixels.
         sim::LayerSpec small = spec(16, 16);
         sim::PublishedBlock *b = pub->createLayer(0, small);
@@ -245,7 +232,7 @@ private Q_SLOTS:
             sim::LayerSpec claimed = spec(size.first, size.second);
             b->setXSize(size.first);
             b->setYSize(size.second);
-            view.reset(new ViewLayer(window.get(), infoOf(0, claimed)));
+            view = layerView(0, claimed);
             showWithViewport(view.get(), QSize(300, 200));
             for (int zoom : {1, 16}) {
                 view->SetZoom(zoom);

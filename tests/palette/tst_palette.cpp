@@ -1,8 +1,7 @@
 // The palette panel of an indexed layer: grid shape, swatch size, marking,
 // status text, the copy menu, its strip and its state.
 #include "modalwait.h"
-#include "testenv.h"
-#include "paint/viewfixture.h"
+#include "viewfixture.h"
 
 #include "dialogs/buttons.h"
 #include "dialogs/scale.h"
@@ -22,14 +21,11 @@
 
 using namespace fixture;
 
-class TestPalette : public QObject
+class TestPalette : public QObject, ViewFixture
 {
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
     std::unique_ptr<ViewLayer> view;
     std::unique_ptr<PaletteWidget> panel;
 
@@ -43,8 +39,8 @@ private:
             return nullptr;
         for (int i = 0; i < numColors; ++i)
             b->setPaletteEntry(i, 0xFF000000u | quint32(i));
-        view.reset(new ViewLayer(window.get(), infoOf(layer, s)));
-        panel.reset(new PaletteWidget(window.get(), view.get(), highlight));
+        view = layerView(layer, s);
+        panel = palettePanel(view.get(), highlight);
         return panel.get();
     }
 
@@ -64,21 +60,16 @@ private:
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
         SetScale(1.0f);
         panel.reset();
         view.reset();
-        pub.reset(new sim::Publisher);
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
+        reset();
     }
     void cleanup()
     {
         panel.reset();
         view.reset();
-        pub.reset();
-        window.reset();
+        clear();
         SetScale(0);
     }
 
@@ -144,7 +135,7 @@ private Q_SLOTS:
         pub->layer(0)->bumpPalette();
         QCOMPARE(item->GetColor(), 0xFF00FF00u);
         // The alpha-mode byte is part of the read: a change shows at once.
-        window->alphaMode = 0;
+        host->alphaMode = 0;
         QCOMPARE(item->GetColor(), 0x0000FF00u);
         // A detached view has no palette.
         view->DetachBlock();
@@ -190,10 +181,10 @@ private Q_SLOTS:
         QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), five->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(five, &move);
-        QCOMPARE(window->StatusText(), QStringLiteral("[Palette 1]: RGB=FF 00 00 (Index #5)"));
+        QCOMPARE(host->StatusText(), QStringLiteral("[Palette 1]: RGB=FF 00 00 (Index #5)"));
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(five, &leave);
-        QCOMPARE(window->StatusText(), QStringLiteral("Mouse moved out"));
+        QCOMPARE(host->StatusText(), QStringLiteral("Mouse moved out"));
 
         // Right click, then the menu entry, as a user does.
         auto chooseFromMenu = [](const QString &entry, QStringList *tips) {
@@ -262,11 +253,11 @@ private Q_SLOTS:
         p->setParent(nullptr);
         p->show();
         p->SetMinimal(true);
-        window->minimalView = 1;
+        host->minimalView = 1;
         QVERIFY(!strip->isVisible());
         QCOMPARE(p->sizeHint(), p->GetColorArea()->sizeHint());
         p->SetMinimal(false);
-        window->minimalView = 0;
+        host->minimalView = 0;
         QVERIFY(strip->isVisible());
     }
 };

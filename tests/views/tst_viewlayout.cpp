@@ -1,7 +1,6 @@
 // The layer views address their pixels through the imaging layout
 // functions, with the description and palette state they were built with.
-#include "testenv.h"
-#include "paint/viewfixture.h"
+#include "viewfixture.h"
 
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
@@ -39,29 +38,13 @@ QString differences(const LayerLayout &a, const LayerLayout &b)
 
 } // namespace
 
-class TestViewLayout : public QObject
+class TestViewLayout : public QObject, ViewFixture
 {
     Q_OBJECT
 
-private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
-
 private Q_SLOTS:
-    void init()
-    {
-        env.resetSettings();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        pub.reset(new sim::Publisher);
-    }
-    void cleanup()
-    {
-        pub.reset();
-        window.reset();
-    }
+    void init() { reset(); }
+    void cleanup() { clear(); }
 
     void viewsKeepTheAddressingTheyWereBuiltWith()
     {
@@ -74,9 +57,9 @@ private Q_SLOTS:
         QVERIFY(b && bp);
         b->setXOrg(3);
         b->setYOrg(2);
-        ViewLayer view(window.get(), infoOf(0, s));
-        ViewVirtLayer virt(window.get(), &view);
-        ViewLayer indexed(window.get(), infoOf(1, p));
+        ViewLayer view(host, infoOf(0, s));
+        ViewVirtLayer virt(host, &view);
+        ViewLayer indexed(host, infoOf(1, p));
 
         // As long as the block says what it said at the build, the views'
         // layouts are the block's own.

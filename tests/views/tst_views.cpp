@@ -3,12 +3,12 @@
 // counters, the saved state, titles, identifiers, pixel addresses, the
 // information strips and the scroll areas.
 #include "modalwait.h"
-#include "testenv.h"
-#include "paint/viewfixture.h"
+#include "viewfixture.h"
 
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/scale.h"
+#include "palette/palettewidget.h"
 #include "views/infowidgets.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
@@ -42,36 +42,19 @@ LayerInfoWidget *stripOf(QWidget *view)
 
 } // namespace
 
-class TestViews : public QObject
+class TestViews : public QObject, ViewFixture
 {
     Q_OBJECT
-
-private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
-
-    MainWindow *freshWindow()
-    {
-        pub.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        pub.reset(new sim::Publisher);
-        return window.get();
-    }
 
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
         SetScale(1.0f);
-        freshWindow();
+        reset();
     }
     void cleanup()
     {
-        pub.reset();
-        window.reset();
+        clear();
         SetScale(0);
     }
 
@@ -79,7 +62,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(40, 30);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         QComboBox *combo = view.GetZoomCombo();
         QStringList texts;
         for (int i = 0; i < combo->count(); ++i)
@@ -137,7 +120,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(20, 20);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         QAbstractButton *hand = buttonWithTip(&view, QStringLiteral("<b>Hand Tool</b>"));
         QAbstractButton *select = buttonWithTip(&view, QStringLiteral("<b>Selection Tool</b>"));
         QVERIFY(hand && select);
@@ -159,7 +142,7 @@ private Q_SLOTS:
         sim::LayerSpec s = spec(30, 20, 16, 8);
         sim::PublishedBlock *b = pub->createLayer(0, s);
         QVERIFY(b);
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         QVERIFY(view.Refresh()); // the first tick always repaints
         QVERIFY(!view.Refresh());
         b->bumpContent();
@@ -189,7 +172,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(200, 150);
         QVERIFY(pub->createLayer(0, s));
-        std::unique_ptr<ViewLayer> view(new ViewLayer(window.get(), infoOf(0, s)));
+        std::unique_ptr<ViewLayer> view(new ViewLayer(host, infoOf(0, s)));
         showWithViewport(view.get(), QSize(100, 80));
         view->SetZoom(4);
         view->gridOn = true;
@@ -211,7 +194,7 @@ private Q_SLOTS:
                  QRect(5, 6, 10, 4));
         view->SaveState(nullptr);
 
-        std::unique_ptr<ViewLayer> again(new ViewLayer(window.get(), infoOf(0, s)));
+        std::unique_ptr<ViewLayer> again(new ViewLayer(host, infoOf(0, s)));
         showWithViewport(again.get(), QSize(100, 80));
         saved.hidden = true;
         again->RestoreState(&saved);
@@ -228,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(again->GetScrollArea()->verticalScrollBar()->value(), 20);
 
         // No selection is (0, 0, -1, -1) and restores none.
-        std::unique_ptr<ViewLayer> plain(new ViewLayer(window.get(), infoOf(0, s)));
+        std::unique_ptr<ViewLayer> plain(new ViewLayer(host, infoOf(0, s)));
         ViewState none;
         plain->SaveState(&none);
         QCOMPARE(QList<int>({none.selLeft, none.selTop, none.selRight, none.selBottom}), QList<int>({0, 0, -1, -1}));
@@ -242,7 +225,7 @@ private Q_SLOTS:
         QVERIFY(pub->createLayer(0, s));
         for (const auto &c : {qMakePair(1.0f, QSize(80, 32)), qMakePair(1.5f, QSize(120, 48))}) {
             SetScale(c.first);
-            ViewLayer view(window.get(), infoOf(0, s));
+            ViewLayer view(host, infoOf(0, s));
             QCOMPARE(view.GetZoomCombo()->size(), c.second);
             QCOMPARE(buttonWithTip(&view, QStringLiteral("Zoom in"))->size(), QSize(c.second.height(), c.second.height()));
         }
@@ -252,7 +235,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(20, 20);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         QString title;
         auto answered = modalwait::whenOpen<GridColorDialog>([&title](GridColorDialog *dialog) {
             title = dialog->windowTitle();
@@ -282,12 +265,12 @@ private Q_SLOTS:
         sim::PublishedBlock *b0 = pub->createLayer(0, s0);
         QVERIFY(b0 && pub->createLayer(1, s1) && pub->createLayer(2, s2));
         b0->setCompositeSize(800, 480);
-        ViewLayer v0(window.get(), infoOf(0, s0));
-        ViewLayer v1(window.get(), infoOf(1, s1));
-        ViewLayer v2(window.get(), infoOf(2, s2));
-        ViewVirtLayer virt(window.get(), &v1);
+        ViewLayer v0(host, infoOf(0, s0));
+        ViewLayer v1(host, infoOf(1, s1));
+        ViewLayer v2(host, infoOf(2, s2));
+        ViewVirtLayer virt(host, &v1);
         QList<ViewLayer *> list{&v0, &v1, &v2};
-        ViewComposite composite(window.get(), &list);
+        ViewComposite composite(host, &list);
 
         QCOMPARE(v0.GetTitle(), QStringLiteral("Layer 0"));
         QCOMPARE(v1.GetTitle(), QStringLiteral("Vis. Layer 1"));
@@ -334,8 +317,8 @@ private Q_SLOTS:
 
         // Display wording: the layer views and strips say Display, the
         // virtual-layer title keeps Layer.
-        window->multiDisplay = 1;
-        ViewLayer d0(window.get(), infoOf(0, s0));
+        host->multiDisplay = 1;
+        ViewLayer d0(host, infoOf(0, s0));
         QCOMPARE(d0.GetTitle(), QStringLiteral("Display 0"));
         QCOMPARE(stripOf(&d0)->NameLabel()->text(), QStringLiteral("Display #0"));
         QCOMPARE(stripOf(&d0)->SizeLabel()->toolTip(), QStringLiteral("X- and Y-size of the display"));
@@ -355,8 +338,8 @@ private Q_SLOTS:
         QVERIFY(b);
         b->setXOrg(10);
         b->setYOrg(20);
-        ViewLayer view(window.get(), infoOf(0, s));
-        ViewVirtLayer virt(window.get(), &view);
+        ViewLayer view(host, infoOf(0, s));
+        ViewVirtLayer virt(host, &view);
         const uchar *base = view.GetRecord().base();
         QCOMPARE(view.GetPixelAddress(QPoint(1, 2), false), base + 4096 + 4 * (320 * 2 + 1) + 4 * (10 + 20 * 320));
         QCOMPARE(view.GetPixelAddress(QPoint(-1, 0), false), static_cast<const uchar *>(nullptr));
@@ -376,7 +359,7 @@ private Q_SLOTS:
         // The composite does not come from one frame buffer.
         b->setCompositeSize(320, 240);
         QList<ViewLayer *> list{&view};
-        ViewComposite composite(window.get(), &list);
+        ViewComposite composite(host, &list);
         QCOMPARE(composite.GetPixelAddress(QPoint(0, 0), false), static_cast<const uchar *>(nullptr));
         QCOMPARE(composite.GetRecord(), view.GetRecord());
     }
@@ -390,10 +373,10 @@ private Q_SLOTS:
         sim::PublishedBlock *b0 = pub->createLayer(0, full);
         QVERIFY(b0 && pub->createLayer(1, tooMany) && pub->createLayer(2, none) && pub->createLayer(3, deep));
         b0->setPaletteEntry(5, 0x00FF0000);
-        ViewLayer v0(window.get(), infoOf(0, full));
-        ViewLayer v1(window.get(), infoOf(1, tooMany));
-        ViewLayer v2(window.get(), infoOf(2, none));
-        ViewLayer v3(window.get(), infoOf(3, deep));
+        ViewLayer v0(host, infoOf(0, full));
+        ViewLayer v1(host, infoOf(1, tooMany));
+        ViewLayer v2(host, infoOf(2, none));
+        ViewLayer v3(host, infoOf(3, deep));
         QVERIFY(v0.IsIndexed() && !v1.IsIndexed() && !v2.IsIndexed() && v3.IsIndexed());
         QCOMPARE(v0.GetImageFormat(), int(QImage::Format_Indexed8));
         QCOMPARE(v0.GetBytesPerLine(), 8);
@@ -407,14 +390,14 @@ private Q_SLOTS:
 
         QCOMPARE(v0.GetPalette().size(), 256);
         QCOMPARE(v0.GetPalette().at(5), 0x00FF0000u);
-        window->alphaMode = 0; // stored inverted: flipped on the way in
+        host->alphaMode = 0; // stored inverted: flipped on the way in
         QCOMPARE(v0.GetPalette().at(5), 0xFFFF0000u);
 
         // Only an indexed view gets the palette button; none in minimal view.
         QVERIFY(buttonWithTip(&v0, QStringLiteral("<b>Toggle Palette</b>")));
         QVERIFY(!buttonWithTip(&v1, QStringLiteral("<b>Toggle Palette</b>")));
-        window->minimalView = 1;
-        ViewLayer minimal(window.get(), infoOf(0, full));
+        host->minimalView = 1;
+        ViewLayer minimal(host, infoOf(0, full));
         QVERIFY(!buttonWithTip(&minimal, QStringLiteral("<b>Toggle Palette</b>")));
     }
 
@@ -422,13 +405,13 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(50, 40);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         view.setParent(nullptr);
         view.show();
         QCOMPARE(view.frameStyle(), int(QFrame::StyledPanel | QFrame::Sunken));
         const QSize full = view.sizeHint();
         view.SetMinimal(true);
-        window->minimalView = 1;
+        host->minimalView = 1;
         QCOMPARE(view.frameStyle(), 0);
         QVERIFY(!stripOf(&view)->isVisible());
         QVERIFY(!view.GetZoomCombo()->isVisible());
@@ -437,23 +420,48 @@ private Q_SLOTS:
         QCOMPARE(view.sizeHint(), view.GetScrollArea()->sizeHint());
         QVERIFY(full.width() > view.sizeHint().width() && full.height() > view.sizeHint().height());
         view.SetMinimal(false);
-        window->minimalView = 0;
+        host->minimalView = 0;
         QVERIFY(view.GetZoomCombo()->isVisible());
         QCOMPARE(view.sizeHint(), full);
+    }
+
+    void closeButtonsAskTheHostToHideTheirView()
+    {
+        sim::LayerSpec s = spec(16, 16, 16, 8);
+        s.vxSize = 32;
+        QVERIFY(pub->createLayer(2, s));
+        ViewLayer layer(host, infoOf(2, s));
+        ViewVirtLayer virt(host, &layer);
+        QList<ViewLayer *> list{&layer};
+        ViewComposite composite(host, &list);
+        PaletteWidget panel(host, &layer, false);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        for (QWidget *w : {static_cast<QWidget *>(&layer), static_cast<QWidget *>(&virt),
+                           static_cast<QWidget *>(&composite), static_cast<QWidget *>(&panel)}) {
+            CloseButton *close = w->findChild<CloseButton *>(QString(), Qt::FindDirectChildrenOnly);
+            QVERIFY(close);
+            QTest::mouseClick(close, Qt::LeftButton);
+        }
+        using Kind = FakeViewHost::ViewKind;
+        const QList<FakeViewHost::ShowCall> expected{
+            {Kind::Layer, 2, false, true}, {Kind::Virt, 2, false, true},
+            {Kind::Layer, -1, false, true}, {Kind::Palette, 2, false, true}};
+        QVERIFY(host->showCalls == expected);
     }
 
     void scrollAreasAskForTheirContent()
     {
         const sim::LayerSpec s = spec(50, 40);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(host, infoOf(0, s));
         CScrollArea *area = view.GetScrollArea();
         QCOMPARE(area->sizeHint(), QSize(50, 40) + QSize(2 * area->lineWidth(), 2 * area->lineWidth()));
         view.SetZoom(3);
         QCOMPARE(area->sizeHint(), QSize(150, 120) + QSize(2 * area->lineWidth(), 2 * area->lineWidth()));
         QCOMPARE(area->focusPolicy(), Qt::NoFocus);
 
-        LayerScrollArea outer(window.get());
+        LayerScrollArea outer(host);
         QCOMPARE(outer.sizeHint().height(), 2 * outer.lineWidth());
         QLabel *inner = new QLabel(QStringLiteral("a grid of views"));
         outer.setWidget(inner);

@@ -1,12 +1,17 @@
 #pragma once
 
 // Helpers for tests (and the paint benchmark) that build views on a
-// publisher's blocks and look at the pixels their paint widgets draw.
-#include "app/mainwindow.h"
+// publisher's blocks and look at the pixels their paint widgets draw, and
+// ViewFixture, the base of such tests: a private environment, a fake host
+// as mainWindow() and a publisher, with no main window and no timers.
+#include "fakeviewhost.h"
 #include "imagecompare.h"
 #include "paint/paintwidget.h"
+#include "palette/palettewidget.h"
 #include "sim/publisher.h"
+#include "testenv.h"
 #include "views/scrollareas.h"
+#include "views/viewlayer.h"
 #include "views/viewwidget.h"
 
 #include <QImage>
@@ -15,12 +20,15 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <memory>
+
 namespace fixture {
 
-// Stops the main window's polling, so that its load timer neither rescans
-// (which resets layerCount) nor builds views of its own while a test builds
-// views directly and sets the window's members itself.
-inline void quiet(MainWindow &w)
+// Stops every timer of a whole main window (or any object tree), so that its
+// load timer neither rescans (which resets layerCount) nor builds views of
+// its own while a test builds views directly. Tests of single views use
+// ViewFixture instead, whose host has no timers.
+inline void quiet(QObject &w)
 {
     for (QTimer *t : w.findChildren<QTimer *>())
         t->stop();
@@ -139,3 +147,52 @@ QImage renderWith(QWidget *w, const QRect &r, Paint paint, QImage::Format format
 using imagecompare::firstDifference;
 
 } // namespace fixture
+
+// The base of a widget test that builds single views or panels. reset()
+// (from the test's init()) gives a fresh settings location, a new
+// FakeViewHost installed as mainWindow() and a new publisher; clear() (from
+// cleanup()) removes them. Views and panels a test builds take the host as
+// parent and must be deleted before clear() or the next reset().
+class ViewFixture
+{
+public:
+    ViewFixture() = default;
+    ~ViewFixture() { clear(); }
+    ViewFixture(const ViewFixture &) = delete;
+    ViewFixture &operator=(const ViewFixture &) = delete;
+
+    void reset()
+    {
+        clear();
+        env.resetSettings();
+        hostOwner.reset(new FakeViewHost);
+        host = hostOwner.get();
+        setMainWindow(host);
+        pub.reset(new sim::Publisher);
+    }
+    // The publisher goes first (it removes its blocks), then the host.
+    void clear()
+    {
+        pub.reset();
+        hostOwner.reset();
+        host = nullptr;
+    }
+
+    // A view of layer n as s describes it (its block published or not).
+    std::unique_ptr<ViewLayer> layerView(int n, const sim::LayerSpec &s) const
+    {
+        return std::make_unique<ViewLayer>(host, fixture::infoOf(n, s));
+    }
+    // The palette panel of an indexed layer's view.
+    std::unique_ptr<PaletteWidget> palettePanel(ViewLayer *view, bool highlight) const
+    {
+        return std::make_unique<PaletteWidget>(host, view, highlight);
+    }
+
+    TestEnvironment env;
+    FakeViewHost *host = nullptr;
+    std::unique_ptr<sim::Publisher> pub;
+
+private:
+    std::unique_ptr<FakeViewHost> hostOwner;
+};
