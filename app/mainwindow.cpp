@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "app/inspectorhost.h"
 #include "app/settings.h"
+#include "app/snapshotaction.h"
 #include "app/version.h"
 #include "app/viewmenu.h"
 #include "dialogs/aboutdialog.h"
@@ -87,6 +89,8 @@ void MainWindow::BuildMenus()
     fileMenu = AddMenu("&File", menuBar_, this);
     exitAction = AddAction("E&xit", "Alt+F4", fileMenu, this);
     connect(exitAction, &QAction::triggered, this, &MainWindow::OnActExit);
+    snapshotAction = new SnapshotAction(this, fileMenu, exitAction);
+    connect(snapshotAction, &SnapshotAction::finished, this, &MainWindow::SetStatusText);
 
     viewMenu = AddMenu("&View", menuBar_, this);
     viewEntries = new ViewMenu(viewMenu, this);
@@ -98,6 +102,7 @@ void MainWindow::BuildMenus()
     viewMenu->addSeparator();
     restoreSizeAction = AddAction("&Restore window size", "Alt+R", viewMenu, this);
     connect(restoreSizeAction, &QAction::triggered, this, &MainWindow::OnActRestoreSize);
+    inspectorHost = new InspectorHost(this, viewMenu);
 
     optionsMenu = AddMenu("&Options", menuBar_, this);
     alwaysOnTopAction = AddAction("&Always on top", "", optionsMenu, this);

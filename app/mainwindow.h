@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QPair>
 
+class InspectorHost;
 class QAction;
 class QHBoxLayout;
 class QLayout;
@@ -22,6 +23,7 @@ class LayerScrollArea;
 class PaletteWidget;
 class ViewComposite;
 class ViewLayer;
+class SnapshotAction;
 class ViewMenu;
 class ViewVirtLayer;
 
@@ -70,6 +72,8 @@ public:
     QByteArray Signature() const { return signature; }
     LayerScrollArea *ScrollArea() const { return scrollArea; }
     QSplitter *Splitter() const { return splitter; }
+    InspectorHost *Inspector() const { return inspectorHost; }
+    SnapshotAction *Snapshot() const { return snapshotAction; }
 
 public Q_SLOTS:
     void OnActAbout();
@@ -130,6 +134,8 @@ private:
     QAction *exitAction = nullptr;
     QAction *aboutAction = nullptr;
     QLabel *statusLabel = nullptr;
+    SnapshotAction *snapshotAction = nullptr;
+    InspectorHost *inspectorHost = nullptr;
 
     // Views of the current connection.
     QList<LayerInfo> layers;

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/inspectorhost.h"
 #include "dialogs/modalscope.h"
 #include "simlink/connection.h"
 #include "views/viewcomposite.h"
@@ -48,6 +49,7 @@ void MainWindow::OnTimerRedraw()
         changed = view->Refresh() || changed;
     if (changed && compositeView)
         compositeView->RepaintImage();
+    inspectorHost->Tick();
 }
 
 void MainWindow::OnTimerTrans()

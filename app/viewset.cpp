@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/inspectorhost.h"
+#include "app/snapshotaction.h"
 #include "app/viewmenu.h"
 #include "dialogs/gridsetting.h"
 #include "palette/palettewidget.h"
@@ -73,6 +75,8 @@ void MainWindow::BuildViews()
         right->addItem(expandingSpacer());
     }
     ArrangeViews(grid, right);
+    snapshotAction->SetConnected(true);
+    inspectorHost->AttachViews();
 
     redrawTimer->start(15);
     if (transDrawMode == TransModeAlternating)
@@ -198,6 +202,8 @@ void MainWindow::ClearViews()
         savedStates.append(state);
     }
 
+    snapshotAction->SetConnected(false);
+    inspectorHost->DetachViews();
     const bool hadComposite = compositeView != nullptr;
     DeleteViews();
 

@@ -95,6 +95,18 @@ public:
         return !o.contains(key) || color(o.value(key), at(path, key), out);
     }
 
+    // Only red, green and blue of a key colour count: "#RRGGBB" is stored
+    // with a zero top byte, "#AARRGGBB" as written (a snapshot keeps the
+    // byte the simulation stored).
+    bool keyColor(const QJsonObject &o, const QString &path, const QString &key, quint32 *out)
+    {
+        if (!optionalColor(o, path, key, out))
+            return false;
+        if (o.value(key).toString().size() == 7)
+            *out &= 0x00FFFFFFu;
+        return true;
+    }
+
     bool pair(const QJsonObject &o, const QString &path, const QString &key, int min, int max, QPoint *out)
     {
         if (!o.contains(key))
@@ -204,8 +216,14 @@ bool SceneReader::readLayer(const QJsonObject &o, const QString &path, SceneLaye
         || !integer(o, path, QStringLiteral("height"), 1, MaxLayerSide, &h, true)
         || !integer(o, path, QStringLiteral("bitsPerPixel"), 0, 64, &layer->bitsPerPixel, true))
         return false;
-    if (layer->bitsPerPixel != 32 && layer->bitsPerPixel != 8)
-        return fail(at(path, QStringLiteral("bitsPerPixel")), QStringLiteral("expected 32 or 8"));
+    // The depths a simulation publishes: 1, 2, 4 and 8 bits are stored as one
+    // index byte per pixel, 16, 24 and 32 bits as one ARGB word.
+    switch (layer->bitsPerPixel) {
+    case 1: case 2: case 4: case 8: case 16: case 24: case 32:
+        break;
+    default:
+        return fail(at(path, QStringLiteral("bitsPerPixel")), QStringLiteral("expected 1, 2, 4, 8 (indexed) or 16, 24, 32"));
+    }
     layer->size = QSize(w, h);
     int vw = w;
     int vh = h;
@@ -223,12 +241,10 @@ bool SceneReader::readLayer(const QJsonObject &o, const QString &path, SceneLaye
         return fail(at(path, QStringLiteral("origin")), QStringLiteral("the visible window leaves the virtual screen"));
 
     if (!integer(o, path, QStringLiteral("transMode"), INT_MIN, INT_MAX, &layer->transMode, false)
-        || !optionalColor(o, path, QStringLiteral("keyColorMin"), &layer->keyColorMin)
-        || !optionalColor(o, path, QStringLiteral("keyColorMax"), &layer->keyColorMax)
+        || !keyColor(o, path, QStringLiteral("keyColorMin"), &layer->keyColorMin)
+        || !keyColor(o, path, QStringLiteral("keyColorMax"), &layer->keyColorMax)
         || !integer(o, path, QStringLiteral("alpha"), 0, 255, &layer->alpha, false))
         return false;
-    layer->keyColorMin &= 0x00FFFFFF;
-    layer->keyColorMax &= 0x00FFFFFF;
 
     const bool hasImage = o.contains(QLatin1String("image"));
     const bool hasFill = o.contains(QLatin1String("fill"));
@@ -311,12 +327,19 @@ bool SceneReader::readPalette(const QJsonObject &o, const QString &path, SceneLa
     } else {
         return fail(p, QStringLiteral("missing (an 8-bpp layer with a fill needs one)"));
     }
-    // Every index must name a palette entry.
+    // Every index must name a palette entry. A simulation may store indices
+    // beyond its palette, which show fully transparent; a snapshot keeps them
+    // with fully transparent entries in the image's colour table, so such an
+    // index is accepted where the image says it is transparent.
     const QImage &img = layer->image;
+    const QVector<QRgb> table = img.colorTable();
+    bool allowed[256];
+    for (int i = 0; i < 256; ++i)
+        allowed[i] = i < layer->palette.size() || (i < table.size() && qAlpha(table.at(i)) == 0);
     for (int y = 0; y < img.height(); ++y) {
         const uchar *row = img.constScanLine(y);
         for (int x = 0; x < img.width(); ++x)
-            if (row[x] >= layer->palette.size())
+            if (!allowed[row[x]])
                 return fail(at(path, QStringLiteral("image")),
                             QStringLiteral("pixel (%1, %2) has index %3, the palette has %4 entries")
                                 .arg(x)

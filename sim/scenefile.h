@@ -29,11 +29,12 @@ struct SceneLayer
     quint32 fill = 0;            // ARGB colour (32 bpp) or index (8 bpp)
     QVector<quint32> palette;    // ARGB, 8 bpp only; NumColors entries
     int transMode = 0;
-    quint32 keyColorMin = 0;     // 0x00RRGGBB
+    quint32 keyColorMin = 0;     // only red, green and blue count
     quint32 keyColorMax = 0;
     int alpha = 255;             // layerAlpha
 
-    bool indexed() const { return bitsPerPixel == 8; }
+    // 1, 2, 4 and 8 bits: one index byte per pixel with a palette.
+    bool indexed() const { return bitsPerPixel <= 8; }
     bool hasVirtualScreen() const { return virtualSize != size; }
 };
 

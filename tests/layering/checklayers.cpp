@@ -8,7 +8,7 @@
 //
 // The ranks, bottom up, are the ones in README.md ("Layout"):
 //   simlink < imaging < dialogs < selection < paint < views < palette
-//   < snapshot < app
+//   < snapshot < inspector < app
 // Leaves that every folder may include: app/settings.h, app/version.h and
 // the compiled-in pictures Resource/embeddedart.h. A leaf includes only
 // leaves and simlink. sim/ (the demo simulation and its publisher) stands
@@ -35,7 +35,8 @@ constexpr int UnreachableRank = 2000; // sim, the tools and Resource as includee
 
 const std::map<std::string, int> FolderRank = {
     {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
-    {"views", 60},   {"palette", 70}, {"snapshot", 80}, {"app", 90},
+    {"views", 60},   {"palette", 70}, {"snapshot", 80}, {"inspector", 85},
+    {"app", 90},
 };
 
 const std::vector<std::string> Leaves = {"app/settings.h", "app/version.h", "Resource/embeddedart.h"};

@@ -134,7 +134,7 @@ private Q_SLOTS:
         QTest::newRow("missing scene") << QStringList{QStringLiteral("--scene"), QStringLiteral("/nonexistent/x.json")}
                                        << QStringLiteral("noxelsim: /nonexistent/x.json: (file): cannot read it");
         QTest::newRow("bad scene") << QStringList{QStringLiteral("--scene"), QStringLiteral("BAD")}
-                                   << QStringLiteral("noxelsim: BAD: layers[0].bitsPerPixel: expected 32 or 8");
+                                   << QStringLiteral("noxelsim: BAD: layers[0].bitsPerPixel: expected 1, 2, 4, 8 (indexed) or 16, 24, 32");
         QTest::newRow("bad option") << QStringList{QStringLiteral("--frames")}
                                     << QStringLiteral("noxelsim: unknown option \"--frames\" (see --help)");
         QTest::newRow("bad class") << QStringList{QStringLiteral("--class"), QStringLiteral("Window")}
@@ -153,7 +153,7 @@ private Q_SLOTS:
         QFile f(bad);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("{\"format\": \"noxel-scene\", \"version\": 1, \"layers\": "
-                "[{\"width\": 4, \"height\": 4, \"bitsPerPixel\": 24, \"fill\": \"#000000\"}]}");
+                "[{\"width\": 4, \"height\": 4, \"bitsPerPixel\": 12, \"fill\": \"#000000\"}]}");
         f.close();
         args.replaceInStrings(QStringLiteral("BAD"), bad);
         message.replace(QStringLiteral("BAD"), bad);

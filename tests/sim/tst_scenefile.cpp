@@ -180,8 +180,8 @@ private Q_SLOTS:
                                          << QStringLiteral(": layers[1].width: expected a number");
         QTest::newRow("fractional") << oneLayer("{\"width\": 2.5, \"height\": 1, \"bitsPerPixel\": 32}")
                                     << QStringLiteral(": layers[0].width: expected a whole number from 1 to 16384");
-        QTest::newRow("depth") << oneLayer("{\"width\": 1, \"height\": 1, \"bitsPerPixel\": 16, \"fill\": 0}")
-                               << QStringLiteral(": layers[0].bitsPerPixel: expected 32 or 8");
+        QTest::newRow("depth") << oneLayer("{\"width\": 1, \"height\": 1, \"bitsPerPixel\": 12, \"fill\": 0}")
+                               << QStringLiteral(": layers[0].bitsPerPixel: expected 1, 2, 4, 8 (indexed) or 16, 24, 32");
         QTest::newRow("position") << oneLayer("{\"width\": 1, \"height\": 1, \"bitsPerPixel\": 32, \"position\": [1], \"fill\": \"#000000\"}")
                                   << QStringLiteral(": layers[0].position: expected an array of two numbers");
         QTest::newRow("origin element") << oneLayer("{\"width\": 1, \"height\": 1, \"bitsPerPixel\": 32, \"virtualHeight\": 4, \"origin\": [0, \"1\"], \"fill\": \"#000000\"}")

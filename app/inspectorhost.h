@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+
+class InspectorDock;
+class MainWindow;
+class QAction;
+class QMenu;
+
+// Puts the pixel inspector into the main window: its dock, the checkable
+// "Pixel &Inspector" entry at the end of the View menu, the setting that
+// keeps whether it is shown (written only when the user changes it), and an
+// event filter on every view's paint widget that reports the pixel under
+// the pointer.
+class InspectorHost : public QObject
+{
+    Q_OBJECT
+
+public:
+    InspectorHost(MainWindow *window, QMenu *viewMenu);
+
+    InspectorDock *Dock() const { return dock; }
+    QAction *Action() const { return action; }
+
+    // After a build: follow the new views. Before a teardown: let go of them.
+    void AttachViews();
+    void DetachViews();
+    // The main window's refresh tick.
+    void Tick();
+
+public Q_SLOTS:
+    void OnActPixelInspector(bool on);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    MainWindow *window = nullptr;
+    InspectorDock *dock = nullptr;
+    QAction *action = nullptr;
+};
+
+namespace SettingKey {
+inline constexpr char ShowPixelInspector[] = "ShowPixelInspector";
+} // namespace SettingKey

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The folder chooser, replaceable so that tests never block on a real
+// dialog. It returns an empty string when the user cancels.
+using FolderChooser = std::function<QString(QWidget *parent)>;
+// Installs a chooser; an empty one restores QFileDialog::getExistingDirectory.
+void SetFolderChooser(FolderChooser chooser);
+
+// "Save &snapshot..." in the File menu: asks for a folder and writes the
+// snapshot of the running simulation into it. Enabled only while a
+// simulation is connected.
+class SnapshotAction : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Inserts the entry and a separator before 'before' (the Exit entry).
+    SnapshotAction(QWidget *window, QMenu *fileMenu, QAction *before);
+
+    QAction *Action() const { return action; }
+    void SetConnected(bool connected);
+
+public Q_SLOTS:
+    void OnActSaveSnapshot();
+
+Q_SIGNALS:
+    // The text for the status line after an attempt.
+    void finished(const QString &message);
+
+private:
+    QWidget *window = nullptr;
+    QAction *action = nullptr;
+};

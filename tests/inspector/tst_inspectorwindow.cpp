@@ -1,0 +1,232 @@
+// The inspector and the snapshot entry in the main window: the View entry
+// and its setting, the table following the pointer over a view, a watched
+// pixel's history, and "Save &snapshot..." with and without a simulation.
+#include "app/inspectorhost.h"
+#include "app/mainwindow.h"
+#include "app/settings.h"
+#include "app/snapshotaction.h"
+#include "dialogs/modalscope.h"
+#include "inspector/inspectordock.h"
+#include "paint/paintwidget.h"
+#include "sim/publisher.h"
+#include "simlink/connection.h"
+#include "testenv.h"
+#include "views/viewlayer.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QMenu *menuNamed(QWidget *owner, const QString &title)
+{
+    for (QAction *a : owner->actions())
+        if (a->menu() && a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+QString cell(QTableWidget *t, int row, int column)
+{
+    QTableWidgetItem *item = t->item(row, column);
+    return item ? item->text() : QString();
+}
+
+bool hasSetting(const char *key)
+{
+    return QSettings().contains(QLatin1String(key));
+}
+
+} // namespace
+
+class TestInspectorWindow : public QObject
+{
+    Q_OBJECT
+
+    TestEnvironment env;
+    int runs = 0;
+
+    // Layer 0 opaque blue over the 8 x 8 display, layer 1 half-transparent
+    // red at (2, 3).
+    void publishTwoLayers(sim::Publisher &pub)
+    {
+        QVERIFY(pub.ensureRuntimeDir());
+        QVERIFY(pub.createGlobal(1));
+        sim::PublishedBlock *b0 = pub.createLayer(0, sim::LayerSpec::of(8, 8));
+        sim::LayerSpec top = sim::LayerSpec::of(4, 4);
+        top.xPos = 2;
+        top.yPos = 3;
+        sim::PublishedBlock *b1 = pub.createLayer(1, top);
+        QVERIFY(b0 && b1);
+        b0->setCompositeSize(8, 8);
+        b0->fill32(0xFF0000FFu);
+        b1->fill32(0x80FF0000u);
+        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env.resetSettings();
+        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++runs));
+        SetFolderChooser(FolderChooser());
+    }
+
+    void menuEntryAndSettingFollowTheUser()
+    {
+        {
+            MainWindow w;
+            setMainWindow(&w);
+            QMenu *view = menuNamed(w.menuBar(), QStringLiteral("&View"));
+            QVERIFY(view);
+            const QList<QAction *> actions = view->actions();
+            QCOMPARE(actions.last()->text(), QStringLiteral("Pixel &Inspector"));
+            QVERIFY(actions.at(actions.size() - 2)->isSeparator());
+            QAction *entry = w.Inspector()->Action();
+            QVERIFY(entry->isCheckable());
+            QVERIFY(!entry->isChecked());
+            QCOMPARE(w.Inspector()->Dock()->windowTitle(), QStringLiteral("Pixel Inspector"));
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(!w.Inspector()->Dock()->isVisible());
+            // Starting reads the key without writing it.
+            QVERIFY(!hasSetting(SettingKey::ShowPixelInspector));
+
+            entry->trigger();
+            QVERIFY(w.Inspector()->Dock()->isVisible());
+            QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 1);
+            setMainWindow(nullptr);
+        }
+        {
+            // Shown at the next start, still without a write.
+            QSettings().setValue(QLatin1String(SettingKey::ShowPixelInspector), 1);
+            MainWindow w;
+            setMainWindow(&w);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(w.Inspector()->Action()->isChecked());
+            QVERIFY(w.Inspector()->Dock()->isVisible());
+            // The dock's own close button counts as the user's change.
+            QVERIFY(w.Inspector()->Dock()->close());
+            QVERIFY(!w.Inspector()->Action()->isChecked());
+            QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 0);
+            setMainWindow(nullptr);
+        }
+    }
+
+    void tableFollowsThePointerAndWatchRecordsChanges()
+    {
+        sim::Publisher pub(env.runtimeDir());
+        publishTwoLayers(pub);
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QTRY_COMPARE(w.LayerViews().size(), 2);
+        w.Inspector()->Action()->trigger();
+        InspectorDock *dock = w.Inspector()->Dock();
+        QVERIFY(dock->isVisible());
+
+        // Layer 1's pixel (1, 2) at zoom 1 is display (3, 5).
+        PaintWidget *paint = w.LayerViews().at(1)->GetPaintWidget();
+        QTRY_VERIFY(paint->isVisible());
+        QTest::mouseMove(paint, QPoint(1, 2));
+        QTRY_COMPARE(dock->Table()->rowCount(), 3);
+        QTRY_COMPARE(dock->PositionLabel()->text(), QStringLiteral("Display position: 3, 5"));
+        QTableWidget *t = dock->Table();
+        QCOMPARE(cell(t, 0, 0), QStringLiteral("Layer 0"));
+        QCOMPARE(cell(t, 0, 1), QStringLiteral("3, 5"));
+        QCOMPARE(cell(t, 0, 3), QStringLiteral("FF0000FF"));
+        QCOMPARE(cell(t, 1, 0), QStringLiteral("Layer 1"));
+        QCOMPARE(cell(t, 1, 1), QStringLiteral("1, 2"));
+        QCOMPARE(cell(t, 1, 2), QStringLiteral("yes"));
+        QCOMPARE(cell(t, 1, 4), QStringLiteral("80FF0000"));
+        QCOMPARE(cell(t, 2, 0), QStringLiteral("Composite"));
+        QVERIFY(!cell(t, 2, 4).isEmpty());
+
+        QTest::mouseClick(dock->WatchButton(), Qt::LeftButton);
+        QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 3, 5"));
+        // Leaving the views keeps the pixel; the publisher changes it three times.
+        sim::PublishedBlock *b1 = pub.layer(1);
+        const quint32 values[3] = {0xFF00FF00u, 0xFF112233u, 0x00000000u};
+        for (int i = 0; i < 3; ++i) {
+            b1->setPixel32(1, 2, values[i]);
+            b1->bumpContent();
+            QTRY_COMPARE(dock->History()->topLevelItemCount(), i + 1);
+        }
+        const QString arrow = QString(QChar(0x2192));
+        QTreeWidget *h = dock->History();
+        QCOMPARE(h->topLevelItem(0)->text(2), QStringLiteral("Layer 1: FF112233 ") + arrow + QStringLiteral(" 00000000"));
+        QCOMPARE(h->topLevelItem(1)->text(2), QStringLiteral("Layer 1: FF00FF00 ") + arrow + QStringLiteral(" FF112233"));
+        QCOMPARE(h->topLevelItem(2)->text(2), QStringLiteral("Layer 1: 80FF0000 ") + arrow + QStringLiteral(" FF00FF00"));
+        QVERIFY(h->topLevelItem(0)->text(0).toLongLong() >= h->topLevelItem(2)->text(0).toLongLong());
+        QCOMPARE(dock->Watch().entries().first().changes.first().counter, simlink::contentCounter(b1->view()));
+
+        dock->OnCopyHistory();
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines.at(1).endsWith(QStringLiteral("\tLayer 1\t") + QString::number(simlink::contentCounter(b1->view()))
+                                     + QStringLiteral("\tFF112233\t00000000")));
+        QTest::mouseClick(dock->ClearButton(), Qt::LeftButton);
+        QCOMPARE(h->topLevelItemCount(), 0);
+        setMainWindow(nullptr);
+    }
+
+    void snapshotEntryNeedsASimulation()
+    {
+        const QString dir = env.root() + QStringLiteral("/menu-snap");
+        SetFolderChooser([dir](QWidget *) { return dir; });
+        MainWindow w;
+        setMainWindow(&w);
+        QMenu *file = menuNamed(w.menuBar(), QStringLiteral("&File"));
+        QVERIFY(file);
+        const QList<QAction *> actions = file->actions();
+        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("Save &snapshot..."));
+        QVERIFY(actions.at(1)->isSeparator());
+        QCOMPARE(actions.at(2)->text(), QStringLiteral("E&xit"));
+        QAction *save = w.Snapshot()->Action();
+        QVERIFY(!save->isEnabled());
+        w.show();
+
+        sim::Publisher pub(env.runtimeDir());
+        publishTwoLayers(pub);
+        QTRY_VERIFY(save->isEnabled());
+        save->trigger();
+        QCOMPARE(w.StatusText(),
+                 QStringLiteral("Snapshot saved to %1").arg(QDir::toNativeSeparators(QDir(dir).absolutePath())));
+        QVERIFY(QFile::exists(dir + QStringLiteral("/scene.json")));
+        QVERIFY(QFile::exists(dir + QStringLiteral("/composite.png")));
+
+        // The simulation ends while the folder is being chosen: the views
+        // stay until the chooser has returned, and the snapshot says so.
+        bool keptViews = false;
+        SetFolderChooser([&](QWidget *) {
+            pub.tearDown();
+            keptViews = QTest::qWaitFor([&] { return w.TeardownPending(); }) && !w.LayerViews().isEmpty();
+            return dir + QStringLiteral("-late");
+        });
+        QSignalSpy finished(w.Snapshot(), &SnapshotAction::finished);
+        save->trigger();
+        QVERIFY(keptViews);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toString(), QStringLiteral("No simulation found."));
+        QTRY_VERIFY(w.LayerViews().isEmpty());
+        QVERIFY(!save->isEnabled());
+        QVERIFY(!ModalScope::IsOpen());
+        setMainWindow(nullptr);
+    }
+};
+
+QTEST_MAIN(TestInspectorWindow)
+#include "tst_inspectorwindow.moc"
