@@ -6,7 +6,7 @@
 #include "views/scrollareas.h"
 #include "views/viewhost.h"
 
-#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QScrollBar>
 
@@ -46,7 +46,15 @@ void ViewWidget::ScrollBy(int dx, int dy)
 
 bool ViewWidget::ZoomPopupHasFocus() const
 {
-    return zoomCombo && zoomCombo->view() && zoomCombo->view()->hasFocus();
+    // The pop-up is a window of its own whose parent is the combo box; its
+    // list is asked for through the focus chain, so that no pop-up is built.
+    QWidget *focus = QApplication::focusWidget();
+    if (!zoomCombo || !focus || focus == zoomCombo)
+        return false;
+    for (QWidget *w = focus->parentWidget(); w; w = w->parentWidget())
+        if (w == zoomCombo)
+            return true;
+    return false;
 }
 
 void ViewWidget::SwitchSelectionToolOn()

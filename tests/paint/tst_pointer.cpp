@@ -10,6 +10,7 @@
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -87,8 +88,11 @@ private Q_SLOTS:
         PaintWidget *pw = view->GetPaintWidget();
 
         window->layerCount = 1;
+        view->GetZoomCombo()->setFocus();
         QTest::mouseMove(pw, at(3, 4, 2));
         QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: WM_MOUSEMOVE (x=3, y=4, RGB=12 34 56)"));
+        // Entering takes the keyboard focus, so keys go to this view.
+        QCOMPARE(view->focusWidget(), static_cast<QWidget *>(pw));
         window->layerCount = 2;
         QTest::mouseMove(pw, QPoint(6, 8));
         QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: WM_MOUSEMOVE (x=3, y=4, ARGB=FF 12 34 56)"));
