@@ -1,5 +1,7 @@
 #include "paint/paintlayer.h"
 
+#include "simlink/layerblock.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -131,4 +133,10 @@ PaintVirt::PaintVirt(QWidget *parent, PaintSource *source)
 bool PaintVirt::isVirtual()
 {
     return true;
+}
+
+QPoint PaintVirt::inputOrigin()
+{
+    const BlockView record = view->GetRecord();
+    return QPoint(simlink::xOrg(record), simlink::yOrg(record));
 }

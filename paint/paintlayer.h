@@ -38,4 +38,9 @@ public:
     PaintVirt(QWidget *parent, PaintSource *source);
 
     bool isVirtual() override;
+
+protected:
+    // The visible window's origin in the virtual screen: pointer input is
+    // given in visible-window coordinates.
+    QPoint inputOrigin() override;
 };

@@ -26,7 +26,12 @@ PaintWidget::PaintWidget(QWidget *parent, PaintSource *source)
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
-PaintWidget::~PaintWidget() = default;
+PaintWidget::~PaintWidget()
+{
+    // The selection notifies this widget as it goes, so it goes while the
+    // widget is still whole; the tools' cursors are restored with them.
+    selectionTool.remove();
+}
 
 QSize PaintWidget::sizeHint() const
 {

@@ -2,14 +2,18 @@
 
 #include "imaging/cimage.h"
 #include "imaging/layerimage.h"
+#include "paint/handtool.h"
 #include "paint/magnify.h"
 #include "paint/paintsource.h"
+#include "paint/selectiontool.h"
+#include "selection/selectionhost.h"
 
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 
+class PointerSource;
 class QAction;
 class SelectionRect;
 
@@ -22,7 +26,10 @@ QSize zoomedSize(qint64 width, qint64 height, qint64 zoom);
 // shows transparency, with an optional grid and a darkening outside the
 // selection. The image comes from the eight operations below; painting
 // touches only the exposed rectangle of each paint event.
-class PaintWidget : public QWidget
+//
+// Pointer events go, in this order, to the hand tool, the selection tool or
+// else as pointer input to the simulation; each also shows a status text.
+class PaintWidget : public QWidget, public SelectionHost
 {
     Q_OBJECT
 
@@ -56,7 +63,43 @@ public:
     // The window's state the pixel rules depend on.
     ImageRules CurrentRules() const;
 
+    // Pointer tools and the selection.
+    // Selects layer pixels left..right by top..bottom (inclusive). Without
+    // a selection the view's selection tool is switched on first.
+    void setSelection(int left, int top, int right, int bottom);
+    void removeSelection();
+    // A zoom change: an empty selection goes, any other keeps its pixels.
+    void rescaleSelection(int zoom);
+    // A tool was switched off: its cursors are restored; the selection goes
+    // with the selection tool.
+    void handSwitchedOff();
+    void selectionSwitchedOff();
+    SelectionRect *Selection() const { return selectionTool.current(); }
+    int ToolCursorCount() const { return hand.cursorCount() + selectionTool.cursorCount(); }
+    // Status line about layer pixel p of a status kind (paint/statustext.h);
+    // nothing for a pixel outside the layer.
+    void showPointerStatus(const QPoint &p, int kind);
+
+    // SelectionHost
+    QWidget *SelectionParent() override;
+    SelectionWidget *SelectionStrip() override;
+    void ReportSelectionStatus(const QPoint &pixel, int kind) override;
+    void SelectionChanged(const QRect &rect) override;
+
 protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    // Subtracted from a layer pixel before it is written as pointer input.
+    virtual QPoint inputOrigin();
+    // The layer pixel under widget position pos (division by the zoom).
+    QPoint pixelAt(const QPointF &pos) const;
+    // The view's side of the pointer tools; null when the source has none.
+    PointerSource *tools() const;
+
+
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;
     // The transparency background of layer views, by the number of layers
@@ -74,7 +117,8 @@ protected:
     QPoint lastGlobalPos;
     QList<QAction *> zoomActions;
     QPoint contextPos;
-    SelectionRect *selection = nullptr;
     QRect selectedRect;
+    HandTool hand;
+    SelectionTool selectionTool{this};
     MagnifyCache cache;
 };

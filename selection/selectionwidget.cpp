@@ -1,6 +1,7 @@
 #include "selection/selectionwidget.h"
 
 #include "dialogs/buttons.h"
+#include "dialogs/modalscope.h"
 #include "selection/editselectiondialog.h"
 #include "selection/selectionhost.h"
 
@@ -106,7 +107,7 @@ void SelectionWidget::contextMenuEvent(QContextMenuEvent *event)
     edit->setEnabled(hasSelection);
     edit->setStatusTip(QStringLiteral("Edit the position and size of the current selection."));
     connect(edit, &QAction::triggered, this, &SelectionWidget::OnEditSelectionTriggered);
-    menu->exec(event->globalPos()); // modal exec site
+    ExecMenu(menu, event->globalPos());
     delete menu.data();
 }
 
@@ -122,11 +123,10 @@ void SelectionWidget::OnEditSelectionTriggered()
 
     QPointer<SelectionWidget> self(this);
     QPointer<EditSelectionDialog> dialog = new EditSelectionDialog(this, &record);
-    dialog->exec(); // modal exec site
+    const int result = ExecModal(dialog);
     // Torn down while the dialog was open: the dialog went with the strip.
     if (!self || !dialog)
         return;
-    const int result = dialog->result();
     delete dialog.data();
 
     if (result == QDialog::Accepted && target)

@@ -5,12 +5,12 @@
 #include "dialogs/modalscope.h"
 #include "dialogs/scale.h"
 #include "paint/paintwidget.h"
+#include "selection/selectionwidget.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
 #include "views/scrollareas.h"
 #include "views/viewhost.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -83,6 +83,7 @@ void ViewWidget::BuildToolbar()
     zoomOutButton = new CButton(this);
     scrollArea = new CScrollArea(this);
     zoomCombo = new QComboBox(this);
+    selectionWidget = new SelectionWidget(this, this);
 
     gridColorButton->SetButton(ButtonGridColor);
     gridButton->SetButton(ButtonGrid);
@@ -102,7 +103,7 @@ void ViewWidget::BuildToolbar()
     zoomCombo->setToolTip(QStringLiteral("Zoom level"));
 
     toolbarWidgets << infoWidget << closeButton << gridButton << gridColorButton << resetButton << handButton
-                   << selectionButton << zoomInButton << zoomOutButton << zoomCombo;
+                   << selectionButton << zoomInButton << zoomOutButton << zoomCombo << selectionWidget;
 
     topRow = new QHBoxLayout();
     topRow->addWidget(infoWidget, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -122,8 +123,8 @@ void ViewWidget::BuildToolbar()
     middleRow->addWidget(scrollArea, 0, Qt::AlignLeft | Qt::AlignTop);
     middleRow->addLayout(toolColumn);
 
-    // The selection strip sits in the bottom row.
     bottomRow = new QHBoxLayout();
+    bottomRow->addWidget(selectionWidget, 0, Qt::AlignLeft);
 
     mainLayout = new QVBoxLayout();
     mainLayout->addLayout(topRow);
@@ -271,7 +272,10 @@ void ViewWidget::SetSelection(int x, int y, int w, int h)
 {
     if (w == 0 && h == 0)
         return;
-    paintWidget->setSelectedRect(QRect(x, y, w, h));
+    const auto last = [](int from, int size) {
+        return int(qBound(qint64(INT_MIN), qint64(from) + size - 1, qint64(INT_MAX)));
+    };
+    paintWidget->setSelection(x, y, last(x, w), last(y, h));
 }
 
 void ViewWidget::SetSelectionRect(int l, int t, int r, int b)
@@ -363,8 +367,7 @@ void ViewWidget::OnCmbIndexChanged(int index)
     zoomInButton->setDisabled(index == zoomCombo->count() - 1);
     gridButton->setDisabled(index <= 1);
     RepaintImage();
-    // The selection is kept in layer pixels, so it keeps its pixels across
-    // a zoom change.
+    paintWidget->rescaleSelection(zoom);
 }
 
 void ViewWidget::OnBtnZoomInClicked(bool)
@@ -416,7 +419,7 @@ void ViewWidget::OnBtnHandToggled(bool on)
     if (on)
         selectionButton->setChecked(false);
     else
-        QApplication::restoreOverrideCursor();
+        paintWidget->handSwitchedOff();
 }
 
 void ViewWidget::OnBtnSelectionToggled(bool on)
@@ -425,8 +428,7 @@ void ViewWidget::OnBtnSelectionToggled(bool on)
     if (on) {
         handButton->setChecked(false);
     } else {
-        QApplication::restoreOverrideCursor();
-        paintWidget->setSelectedRect(QRect());
+        paintWidget->selectionSwitchedOff();
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "imaging/layerimage.h"
 #include "paint/paintsource.h"
+#include "paint/pointersource.h"
+#include "selection/selectionhost.h"
 #include "simlink/blockview.h"
 #include "views/cwidget.h"
 
@@ -31,7 +33,7 @@ QSize heldImageSize(qint64 width, qint64 height, qint64 pixelBytes, int bytesPer
 // the selection strip below. Holds the per-view display settings the paint
 // widget draws with (it reads them as its PaintSource) and the per-tick
 // refresh by the layer's counters.
-class ViewWidget : public CWidget, public PaintSource
+class ViewWidget : public CWidget, public PaintSource, public PointerSource, public SelectionTarget
 {
     Q_OBJECT
 
@@ -48,14 +50,14 @@ public:
     void RestoreState(const ViewState *state) override;
 
     virtual int GetIndex() = 0;
-    virtual QString GetTitle() = 0;
+    QString GetTitle() override = 0;
     // The layer block this view shows (null view when not attached).
     BlockView GetRecord() override = 0;
     virtual bool IsVisibleArea() = 0;
-    virtual bool IsIndexed() = 0;
+    bool IsIndexed() override = 0;
     virtual void OnPaletteChanged() = 0;
     virtual void UpdateLinkedView() = 0;
-    virtual void HighlightIndex(int index) = 0;
+    void HighlightIndex(int index) override = 0;
     virtual void UpdateInfo() = 0;
     // How the view addresses its layer's pixels in its block; a null block
     // when the image does not come from one frame buffer (the composite).
@@ -83,7 +85,7 @@ public:
     QSize GetScrollPos() const override;
     void ScrollLater(int x, int y);
     QSize GetVisibleSize() const override;
-    void SetSelection(int x, int y, int w, int h);
+    void SetSelection(int x, int y, int w, int h) override;
     void SetSelectionRect(int l, int t, int r, int b);
     void GetSelectionRect(ViewState *state) const;
     void RepaintImage();
@@ -99,6 +101,18 @@ public:
     QList<CompositeLayer> compositeLayers() override;
     PaintSettings paintSettings() const override;
 
+    // PointerSource and SelectionTarget: the tools, the status line, the
+    // scroll bars and the selection strip for the paint widget; the image
+    // size for the strip's edit dialog.
+    bool HandToolOn() const override;
+    bool SelectionToolOn() const override;
+    void ShowStatus(const QString &text) override;
+    void ScrollBy(int dx, int dy) override;
+    bool ZoomPopupHasFocus() const override;
+    void SwitchSelectionToolOn() override;
+    int ImageWidth() const override;
+    int ImageHeight() const override;
+
     // Display settings read by the paint widget.
     int imageWidth = 0;
     int imageHeight = 0;
@@ -113,7 +127,9 @@ public:
     PaintWidget *GetPaintWidget() const { return paintWidget; }
     CScrollArea *GetScrollArea() const { return scrollArea; }
     QComboBox *GetZoomCombo() const { return zoomCombo; }
-    SelectionWidget *GetSelectionWidget() const { return selectionWidget; }
+    SelectionWidget *GetSelectionWidget() const override { return selectionWidget; }
+    CButton *GetSelectionButton() const { return selectionButton; }
+    CButton *GetHandButton() const { return handButton; }
 
 protected Q_SLOTS:
     void OnCmbIndexChanged(int index);

@@ -1,0 +1,259 @@
+// The selection tool on real views: drawing with the pointer, the strip in
+// the view's bottom row, setting a selection by numbers (also through the
+// strip's dialog), zoom changes, the minimal view, and the selection that
+// comes back with the view's state after the simulation restarts.
+#include "modalwait.h"
+#include "testenv.h"
+#include "paint/viewfixture.h"
+
+#include "dialogs/buttons.h"
+#include "dialogs/modalscope.h"
+#include "dialogs/scale.h"
+#include "selection/editselectiondialog.h"
+#include "selection/selectionrect.h"
+#include "selection/selectionwidget.h"
+#include "simlink/connection.h"
+#include "views/viewlayer.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <memory>
+
+using namespace fixture;
+
+namespace {
+
+QPoint at(int x, int y, int zoom)
+{
+    return QPoint(x * zoom + zoom / 2, y * zoom + zoom / 2);
+}
+
+QStringList stripTexts(ViewWidget *view)
+{
+    SelectionWidget *strip = view->GetSelectionWidget();
+    return {strip->PosLabel()->text(), strip->SizeLabel()->text()};
+}
+
+} // namespace
+
+class TestSelectionTool : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnvironment env;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<sim::Publisher> pub;
+
+    std::unique_ptr<ViewLayer> shownLayer(const sim::LayerSpec &s, int zoom)
+    {
+        std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
+        view->SetZoom(zoom);
+        showWithViewport(view.get(), QSize(200, 150));
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            return nullptr;
+        QTest::mouseMove(view.get(), QPoint(1, 1));
+        return view;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env.resetSettings();
+        SetScale(1.0f);
+        pub.reset();
+        window.reset(new MainWindow);
+        setMainWindow(window.get());
+        quiet(*window);
+        pub.reset(new sim::Publisher);
+        window->layerCount = 1;
+    }
+    void cleanup()
+    {
+        pub.reset();
+        window.reset();
+        setMainWindow(nullptr);
+        SetScale(0);
+    }
+
+    void dragSelectsAndTheStripFollows()
+    {
+        const sim::LayerSpec s = spec(40, 30);
+        sim::PublishedBlock *b = pub->createLayer(0, s);
+        QVERIFY(b);
+        std::unique_ptr<ViewLayer> view = shownLayer(s, 2);
+        QVERIFY(view);
+        PaintWidget *pw = view->GetPaintWidget();
+        view->GetSelectionButton()->click();
+        QCOMPARE(stripTexts(view.get()), QStringList({"(0 | 0)", "0 x 0"}));
+
+        QTest::mouseMove(pw, at(2, 3, 2));
+        QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: (x=2, y=3, RGB=00 00 00)"));
+        QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at(2, 3, 2));
+        QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: Selection from (2, 3) to (2, 3)"));
+        QVERIFY(pw->Selection() && pw->Selection()->IsEmpty());
+        QTest::mouseMove(pw, at(4, 5, 2));
+        QCOMPARE(stripTexts(view.get()), QStringList({"(2 | 3)", "2 x 2"}));
+        QTest::mouseMove(pw, at(5, 7, 2));
+        QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: Selection from (2, 3) to (5, 7)"));
+        QCOMPARE(stripTexts(view.get()), QStringList({"(2 | 3)", "3 x 4"}));
+        QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at(5, 7, 2));
+        QCOMPARE(window->StatusText(), QStringLiteral("[Layer 0]: (x=5, y=7, RGB=00 00 00)"));
+        QCOMPARE(pw->validSelection(), QRect(2, 3, 3, 4));
+        // No pointer input while the tool is on.
+        QCOMPARE(b->pointerPressed(), 0);
+
+        // Dragged past the right and bottom edges: the boundary stops at the
+        // image's edge, so the selection ends on the last pixel.
+        QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at(30, 20, 2));
+        QTest::mouseMove(pw, QPoint(200, 140));
+        QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, QPoint(200, 140));
+        QCOMPARE(pw->validSelection(), QRect(QPoint(30, 20), QPoint(39, 29)));
+
+        // A click without moving leaves an empty selection: none to show.
+        QTest::mouseClick(pw, Qt::LeftButton, Qt::NoModifier, at(10, 10, 2));
+        QVERIFY(pw->Selection() && pw->Selection()->IsEmpty());
+        QVERIFY(!pw->validSelection().isValid());
+        QCOMPARE(stripTexts(view.get()), QStringList({"(0 | 0)", "0 x 0"}));
+        QVERIFY(!view->GetSelectionWidget()->HasSelection());
+        QTest::mouseMove(view.get(), QPoint(1, 1));
+    }
+
+    void zoomRescalesASelectionAndDropsAnEmptyOne()
+    {
+        const sim::LayerSpec s = spec(40, 30);
+        QVERIFY(pub->createLayer(0, s));
+        std::unique_ptr<ViewLayer> view = shownLayer(s, 2);
+        QVERIFY(view);
+        PaintWidget *pw = view->GetPaintWidget();
+        view->GetSelectionButton()->click();
+        QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at(5, 7, 2));
+        QTest::mouseMove(pw, at(2, 3, 2));
+        QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at(2, 3, 2));
+        QCOMPARE(pw->validSelection(), QRect(2, 3, 3, 4));
+
+        view->SetZoom(4);
+        QCOMPARE(pw->validSelection(), QRect(2, 3, 3, 4));
+        QCOMPARE(pw->Selection()->geometry(), QRect(8, 12, 13, 17));
+        QCOMPARE(stripTexts(view.get()), QStringList({"(2 | 3)", "3 x 4"}));
+
+        QTest::mouseClick(pw, Qt::LeftButton, Qt::NoModifier, at(20, 20, 4));
+        QVERIFY(pw->Selection());
+        view->SetZoom(1);
+        QCOMPARE(pw->Selection(), static_cast<SelectionRect *>(nullptr));
+        QVERIFY(view->selectionOn);
+        QTest::mouseMove(view.get(), QPoint(1, 1));
+    }
+
+    void settingByNumbersSwitchesTheToolOn()
+    {
+        const sim::LayerSpec s = spec(40, 30);
+        QVERIFY(pub->createLayer(0, s));
+        ViewLayer view(window.get(), infoOf(0, s));
+        PaintWidget *pw = view.GetPaintWidget();
+
+        view.SetSelection(0, 0, 10, 10);
+        QVERIFY(view.selectionOn && view.GetSelectionButton()->isChecked());
+        QCOMPARE(pw->validSelection(), QRect(0, 0, 10, 10));
+        SelectionRect *first = pw->Selection();
+        view.SetSelection(5, 5, 2, 2);
+        QCOMPARE(pw->Selection(), first);
+        QCOMPARE(pw->validSelection(), QRect(5, 5, 2, 2));
+        QCOMPARE(stripTexts(&view), QStringList({"(5 | 5)", "2 x 2"}));
+        view.SetSelection(7, 7, 0, 0);
+        QCOMPARE(pw->validSelection(), QRect(5, 5, 2, 2));
+
+        // With the tool already on but nothing selected, the tool stays on.
+        view.GetSelectionButton()->click();
+        view.GetSelectionButton()->click();
+        QVERIFY(view.selectionOn && !pw->Selection());
+        view.SetSelection(1, 2, 3, 4);
+        QVERIFY(view.selectionOn);
+        QCOMPARE(pw->validSelection(), QRect(1, 2, 3, 4));
+
+        // From the hand tool: the hand goes off, the selection tool comes on.
+        view.GetHandButton()->click();
+        QVERIFY(view.handOn && !pw->Selection());
+        view.SetSelection(3, 3, 4, 4);
+        QVERIFY(view.selectionOn && !view.handOn);
+        QCOMPARE(pw->validSelection(), QRect(3, 3, 4, 4));
+    }
+
+    void stripDialogSetsTheSelectionThroughTheView()
+    {
+        const sim::LayerSpec s = spec(100, 50);
+        QVERIFY(pub->createLayer(0, s));
+        ViewLayer view(window.get(), infoOf(0, s));
+        view.SetSelection(10, 10, 5, 5);
+        int depth = -1;
+        auto ran = modalwait::whenOpen<QDialog>([&depth](QDialog *d) {
+            auto *edit = qobject_cast<EditSelectionDialog *>(d);
+            depth = ModalScope::Depth();
+            edit->XBox()->setValue(90);
+            edit->WBox()->setValue(30);
+            for (QPushButton *b : edit->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("OK"))
+                    QTest::mouseClick(b, Qt::LeftButton);
+        });
+        view.GetSelectionWidget()->OnEditSelectionTriggered();
+        QVERIFY(*ran);
+        QCOMPARE(depth, 1); // the dialog ran inside the modal scope
+        // W pulled X back to 70.
+        QCOMPARE(view.GetPaintWidget()->validSelection(), QRect(70, 10, 30, 5));
+        QCOMPARE(ModalScope::Depth(), 0);
+    }
+
+    void stripSitsInTheBottomRowAndMinimalViewHidesIt()
+    {
+        const sim::LayerSpec s = spec(40, 30);
+        QVERIFY(pub->createLayer(0, s));
+        std::unique_ptr<ViewLayer> view = shownLayer(s, 1);
+        QVERIFY(view);
+        SelectionWidget *strip = view->GetSelectionWidget();
+        QVERIFY(strip && strip->parentWidget() == view.get() && strip->isVisible());
+        QVERIFY(strip->geometry().top() >= view->GetScrollArea()->geometry().bottom());
+        view->SetMinimal(true);
+        QVERIFY(strip->isHidden());
+        view->SetMinimal(false);
+        QVERIFY(!strip->isHidden());
+    }
+
+    void selectionComesBackAfterARestart()
+    {
+        window.reset();
+        pub.reset();
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        const auto publish = [](sim::Publisher &p) {
+            QVERIFY(p.createGlobal(255));
+            QVERIFY(p.createLayer(0, spec(40, 30)));
+            QVERIFY(p.holdPresence(simlink::MainframeWindowClass));
+        };
+        {
+            sim::Publisher first;
+            publish(first);
+            QTRY_COMPARE(w.LayerViews().size(), 1);
+            w.LayerViews().at(0)->SetZoom(2);
+            w.LayerViews().at(0)->SetSelection(3, 4, 5, 6);
+        }
+        QTRY_VERIFY(w.LayerViews().isEmpty());
+        sim::Publisher again;
+        publish(again);
+        QTRY_COMPARE(w.LayerViews().size(), 1);
+        ViewLayer *view = w.LayerViews().at(0);
+        QCOMPARE(view->zoom, 2);
+        QVERIFY(view->selectionOn && view->GetSelectionButton()->isChecked());
+        QCOMPARE(view->GetPaintWidget()->validSelection(), QRect(3, 4, 5, 6));
+        QCOMPARE(view->GetPaintWidget()->Selection()->geometry().topLeft(), QPoint(6, 8));
+        QCOMPARE(stripTexts(view), QStringList({"(3 | 4)", "5 x 6"}));
+        setMainWindow(nullptr);
+    }
+};
+
+QTEST_MAIN(TestSelectionTool)
+#include "tst_selectiontool.moc"
