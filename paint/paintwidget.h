@@ -56,7 +56,24 @@ public:
     // The window's state the pixel rules depend on.
     ImageRules CurrentRules() const;
 
+    // Context menu and its commands (paintmenu.cpp).
+    QPoint ContextPos() const { return contextPos; }
+    const QList<QAction *> &ZoomActions() const { return zoomActions; }
+public Q_SLOTS:
+    void OnZoomTriggered();
+    void OnGridToggled(bool on);
+    void OnFitToSizeTriggered();
+    void OnCopyTriggered();
+    void OnCopyColorTriggered();
+    void OnEditSelectionTriggered();
+    void OnCloseTriggered();
+
 protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    // Key presses and releases go to the view's key handler.
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;
     // The transparency background of layer views, by the number of layers

@@ -2,6 +2,7 @@
 
 #include "imaging/layerimage.h"
 #include "paint/paintsource.h"
+#include "paint/zoomlevels.h"
 #include "simlink/blockview.h"
 #include "views/cwidget.h"
 
@@ -40,7 +41,7 @@ public:
     ~ViewWidget() override;
 
     // The ten zoom levels of the combo box, index 0 first.
-    static constexpr int ZoomLevelCount = 10;
+    static constexpr int ZoomLevelCount = ZoomLevels;
     static int ZoomFactor(int index);
 
     // CWidget
@@ -78,7 +79,7 @@ public:
     // True when the view repainted: a counter changed or a repaint was forced.
     bool Refresh();
     int GetZoom() const;
-    void SetZoom(int factor);
+    void SetZoom(int factor) override;
     void ResizeImage(int w, int h, bool scaled);
     QSize GetScrollPos() const override;
     void ScrollLater(int x, int y);
@@ -98,6 +99,16 @@ public:
     QVector<QRgb> layerPalette() override;
     QList<CompositeLayer> compositeLayers() override;
     PaintSettings paintSettings() const override;
+    void ShowGrid(bool on) override;
+    void FitWindowToViews() override;
+    void EditSelection() override;
+    void CloseFromMenu() override;
+    void ShowStatus(const QString &text) override;
+
+    // Key input to the simulation (keyhandler.cpp): writes the key word into
+    // GetRecord() and shows it, or serves the active hand or selection tool.
+    // The only caller of WriteKey.
+    void HandleKey(QKeyEvent *event) override;
 
     // Display settings read by the paint widget.
     int imageWidth = 0;
@@ -128,6 +139,10 @@ protected Q_SLOTS:
 
 protected:
     void BuildToolbar();
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    // Escape released while a tool is active: the tool goes off, its button unchecked.
+    void EndActiveTool();
 
     int contentCount = 0;
     int paletteCount = 0;
