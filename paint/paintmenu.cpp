@@ -48,7 +48,6 @@ QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAc
                       QMenu **zoomMenu)
 {
     auto *menu = new QMenu(state.title, owner);
-    menu->setTitle(state.title);
 
     auto *zoom = new QMenu(QStringLiteral("&Zoom"), owner);
     if (zoomMenu)
