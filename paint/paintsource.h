@@ -5,7 +5,10 @@
 
 #include <QList>
 #include <QSize>
+#include <QString>
 #include <QVector>
+
+class QKeyEvent;
 
 // The grid a view draws over its image.
 struct PaintGrid
@@ -51,4 +54,21 @@ public:
     // The layers a composite is made of; empty for a single layer.
     virtual QList<CompositeLayer> compositeLayers() = 0;
     virtual PaintSettings paintSettings() const = 0;
+
+    // The context menu and key input act through these on the view.
+    // The view's name, for the menu's title and texts.
+    virtual QString GetTitle() = 0;
+    // One of the ten zoom factors.
+    virtual void SetZoom(int factor) = 0;
+    // Grid on or off, with the view's grid button kept in step.
+    virtual void ShowGrid(bool on) = 0;
+    // Resizes the window to its size hint, bounded by the screen.
+    virtual void FitWindowToViews() = 0;
+    // Opens the selection strip's edit dialog (nothing without a strip).
+    virtual void EditSelection() = 0;
+    // Hides the view through the window.
+    virtual void CloseFromMenu() = 0;
+    virtual void ShowStatus(const QString &text) = 0;
+    // Every key press and release of the paint widget.
+    virtual void HandleKey(QKeyEvent *event) = 0;
 };

@@ -99,6 +99,25 @@ protected:
     // The view's side of the pointer tools; null when the source has none.
     PointerSource *tools() const;
 
+public:
+    // Context menu and its commands (paintmenu.cpp).
+    QPoint ContextPos() const { return contextPos; }
+    const QList<QAction *> &ZoomActions() const { return zoomActions; }
+public Q_SLOTS:
+    void OnZoomTriggered();
+    void OnGridToggled(bool on);
+    void OnFitToSizeTriggered();
+    void OnCopyTriggered();
+    void OnCopyColorTriggered();
+    void OnEditSelectionTriggered();
+    void OnCloseTriggered();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    // Key presses and releases go to the view's key handler.
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
 
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;

@@ -1,6 +1,7 @@
 // The view as the paint widget's source: what it draws and with which settings.
 #include "views/viewwidget.h"
 
+#include "selection/selectionwidget.h"
 #include "views/viewhost.h"
 
 QSize ViewWidget::imageSize() const
@@ -50,4 +51,37 @@ PaintSettings ViewWidget::paintSettings() const
         s.highlightSelection = w->highlightSelection != 0;
     }
     return s;
+}
+
+void ViewWidget::ShowGrid(bool on)
+{
+    OnBtnGridToggled(on);
+}
+
+void ViewWidget::FitWindowToViews()
+{
+    ViewHost *host = mainWindow();
+    if (!host)
+        return;
+    // The window's own size hint makes room for every view at its zoom;
+    // the host keeps the window within its screen.
+    auto *frame = dynamic_cast<QWidget *>(host);
+    host->ResizeWithinScreen(frame ? frame->sizeHint() : window()->sizeHint());
+}
+
+void ViewWidget::EditSelection()
+{
+    if (selectionWidget)
+        selectionWidget->OnEditSelectionTriggered();
+}
+
+void ViewWidget::CloseFromMenu()
+{
+    CloseView();
+}
+
+void ViewWidget::ShowStatus(const QString &text)
+{
+    if (ViewHost *w = mainWindow())
+        w->SetStatusText(text);
 }

@@ -30,12 +30,6 @@ bool ViewWidget::SelectionToolOn() const
     return selectionOn;
 }
 
-void ViewWidget::ShowStatus(const QString &text)
-{
-    if (ViewHost *w = mainWindow())
-        w->SetStatusText(text);
-}
-
 void ViewWidget::ScrollBy(int dx, int dy)
 {
     if (!scrollArea)

@@ -6,6 +6,7 @@
 #include "dialogs/scale.h"
 #include "paint/paintwidget.h"
 #include "selection/selectionwidget.h"
+#include "paint/zoomlevels.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
 #include "views/scrollareas.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr int ZoomFactors[ViewWidget::ZoomLevelCount] = {1, 2, 3, 4, 5, 6, 8, 10, 12, 16};
+const auto &ZoomFactors = ZoomLevelFactors;
 
 QSize zoomedHeld(QSize size, int zoom)
 {

@@ -4,6 +4,7 @@
 #include "paint/paintsource.h"
 #include "paint/pointersource.h"
 #include "selection/selectionhost.h"
+#include "paint/zoomlevels.h"
 #include "simlink/blockview.h"
 #include "views/cwidget.h"
 
@@ -42,7 +43,7 @@ public:
     ~ViewWidget() override;
 
     // The ten zoom levels of the combo box, index 0 first.
-    static constexpr int ZoomLevelCount = 10;
+    static constexpr int ZoomLevelCount = ZoomLevels;
     static int ZoomFactor(int index);
 
     // CWidget
@@ -80,7 +81,7 @@ public:
     // True when the view repainted: a counter changed or a repaint was forced.
     bool Refresh();
     int GetZoom() const;
-    void SetZoom(int factor);
+    void SetZoom(int factor) override;
     void ResizeImage(int w, int h, bool scaled);
     QSize GetScrollPos() const override;
     void ScrollLater(int x, int y);
@@ -100,13 +101,22 @@ public:
     QVector<QRgb> layerPalette() override;
     QList<CompositeLayer> compositeLayers() override;
     PaintSettings paintSettings() const override;
+    void ShowGrid(bool on) override;
+    void FitWindowToViews() override;
+    void EditSelection() override;
+    void CloseFromMenu() override;
+    void ShowStatus(const QString &text) override;
+
+    // Key input to the simulation (keyhandler.cpp): writes the key word into
+    // GetRecord() and shows it, or serves the active hand or selection tool.
+    // The only caller of WriteKey.
+    void HandleKey(QKeyEvent *event) override;
 
     // PointerSource and SelectionTarget: the tools, the status line, the
     // scroll bars and the selection strip for the paint widget; the image
     // size for the strip's edit dialog.
     bool HandToolOn() const override;
     bool SelectionToolOn() const override;
-    void ShowStatus(const QString &text) override;
     void ScrollBy(int dx, int dy) override;
     bool ZoomPopupHasFocus() const override;
     void SwitchSelectionToolOn() override;
@@ -144,6 +154,10 @@ protected Q_SLOTS:
 
 protected:
     void BuildToolbar();
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    // Escape released while a tool is active: the tool goes off, its button unchecked.
+    void EndActiveTool();
 
     int contentCount = 0;
     int paletteCount = 0;
