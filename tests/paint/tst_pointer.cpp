@@ -2,7 +2,8 @@
 // the pointer input read back from the blocks (layer, virtual screen,
 // composite), the palette highlight, the hand tool's cursors and scrolling.
 #include "testenv.h"
-#include "paint/viewfixture.h"
+#include "viewfixture.h"
+#include "app/mainwindow.h"
 
 #include "dialogs/buttons.h"
 #include "dialogs/scale.h"

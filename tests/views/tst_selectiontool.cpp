@@ -4,7 +4,8 @@
 // comes back with the view's state after the simulation restarts.
 #include "modalwait.h"
 #include "testenv.h"
-#include "paint/viewfixture.h"
+#include "viewfixture.h"
+#include "app/mainwindow.h"
 
 #include "dialogs/buttons.h"
 #include "dialogs/modalscope.h"
