@@ -4,16 +4,17 @@
 # key reach the layer block, and the views leave when the simulation stops
 # and come back with their zoom when it starts again.
 #
-# Usage: e2e.sh NOXELVIEW NOXELSIM E2EPROBE SCENE_DIR
+# Usage: e2e.sh NOXELVIEW NOXELSIM E2EPROBE SCENE_DIR ZOOM_IN_ICON.png
 # Status 0 pass, 1 fail, 77 skip (Xvfb or xdotool is not installed).
 # Every check runs even after one failed, so one run shows all that is
-# wrong; a screenshot of the first failure is left in the working directory.
+# wrong; a screenshot of each failure is left in the working directory.
 set -u
 
 view_bin=$1
 sim_bin=$2
 probe=$3
 scene=$4
+zoom_icon=$5
 layer=$scene/layer0.png
 composite=$scene/composite.png
 
@@ -53,15 +54,13 @@ wait_until() {
 }
 
 failures=0
-shots=0
 pass() { echo "ok: $*"; }
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
-  if [ "$shots" -eq 0 ] && "$probe" shot "$PWD/e2e-failure.png" 2>/dev/null; then
-    echo "      screen at the first failure: $PWD/e2e-failure.png"
+  if "$probe" shot "$PWD/e2e-failure-$failures.png" 2>/dev/null; then
+    echo "      screen at this failure: $PWD/e2e-failure-$failures.png"
   fi
-  shots=1
 }
 # Ends the test now: later steps depend on this one.
 fatal() {
@@ -102,7 +101,7 @@ export NOXEL_RUNTIME_DIR=$tmp/run HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG
 export QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0
 unset WAYLAND_DISPLAY SESSION_MANAGER
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 pids+=($!)
 wait_until 10 test -s "$tmp/display" || fatal "Xvfb did not start"
 export DISPLAY=:$(head -n 1 "$tmp/display")
@@ -117,6 +116,8 @@ start_sim() {
 view_pid=$!
 pids+=("$view_pid")
 wait_until 15 more_windows_than 0 || fatal "the noxelview window did not appear"
+# Without a window manager nobody gives the window the keyboard focus.
+xdotool windowfocus "$(xdotool search --onlyvisible --pid "$view_pid" | head -n 1)"
 seen "$layer" 1 0 || fail "the scene is shown before the simulation runs"
 
 start_sim
@@ -128,13 +129,16 @@ fi
 find_picture "$layer" 1
 lx=$fx ly=$fy
 
-# Zoom 300 % through the layer view's context menu: Zoom, then 300%.
-shown=$(windows)
-xdotool mousemove $((lx + 5)) $((ly + 3)) click 3
-wait_until 5 more_windows_than "$shown" || fail "no context menu opened on the layer view"
-xdotool key z
-wait_until 5 more_windows_than $((shown + 1)) || fail "the Zoom submenu did not open"
-xdotool key 3
+# Zoom 300 %: the zoom-in button of layer 0's view (the one nearest above
+# its image) twice, 100 % -> 200 % -> 300 %.
+zoom_in=$("$probe" icon "$zoom_icon" 2>/dev/null | awk -v x="$lx" -v y="$ly" '
+  $2 < y { d = ($1 - x) ^ 2 + ($2 - y) ^ 2; if (best == "" || d < bd) { best = $1 " " $2; bd = d } }
+  END { print best }')
+[ -n "$zoom_in" ] || fatal "no zoom-in button found above layer 0's view"
+read -r bx by <<<"$zoom_in"
+xdotool mousemove $((bx + 16)) $((by + 16)) click 1
+wait_until 10 seen "$layer" 2 1 || fail "layer 0 is not shown at zoom 2 after one click on zoom in"
+xdotool click 1
 if wait_until 10 scene_shown 3 && seen "$layer" 1 0; then
   pass "layer 0 is shown at zoom 3, the composite still at zoom 1"
 else

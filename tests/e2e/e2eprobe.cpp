@@ -6,6 +6,10 @@
 //                                     appears magnified by ZOOM (every pixel a
 //                                     ZOOM x ZOOM block of its exact colour)
 //                                     and where the first match starts
+//   e2eprobe icon ICON.png            prints "X Y" for every place where all
+//                                     opaque pixels of the icon appear at
+//                                     their size (the button face behind
+//                                     the transparent ones does not matter)
 //   e2eprobe colour RRGGBB            prints how many screen pixels have
 //                                     exactly that colour
 //   e2eprobe shot FILE.png            saves the screen (for a failure report)
@@ -23,6 +27,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSharedMemory>
+#include <QVector>
 
 #include <cstdio>
 
@@ -30,7 +35,7 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: e2eprobe find PATTERN.png ZOOM | colour RRGGBB | shot FILE.png | fields LAYER\n", stderr);
+    std::fputs("usage: e2eprobe find PATTERN.png ZOOM | icon ICON.png | colour RRGGBB | shot FILE.png | fields LAYER\n", stderr);
     return 2;
 }
 
@@ -96,6 +101,43 @@ int find(const QString &patternFile, int zoom)
     return 0;
 }
 
+int findIcon(const QString &iconFile)
+{
+    const QImage icon = QImage(iconFile).convertToFormat(QImage::Format_ARGB32);
+    const QImage shot = grabScreen();
+    if (icon.isNull() || shot.isNull())
+        return usage();
+    struct Dot
+    {
+        int x, y;
+        QRgb rgb;
+    };
+    QVector<Dot> opaque;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const QRgb p = icon.pixel(x, y);
+            if (qAlpha(p) == 255)
+                opaque.append({x, y, p & 0xFFFFFFu});
+        }
+    }
+    if (opaque.isEmpty())
+        return usage();
+    for (int y = 0; y + icon.height() <= shot.height(); ++y) {
+        for (int x = 0; x + icon.width() <= shot.width(); ++x) {
+            bool all = true;
+            for (const Dot &d : opaque) {
+                if ((shot.pixel(x + d.x, y + d.y) & 0xFFFFFFu) != d.rgb) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all)
+                std::printf("%d %d\n", x, y);
+        }
+    }
+    return 0;
+}
+
 int colourCount(const QString &hex)
 {
     bool ok = false;
@@ -147,6 +189,8 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     if (command == QLatin1String("find") && argc == 4)
         return find(arg, QString::fromLocal8Bit(argv[3]).toInt());
+    if (command == QLatin1String("icon") && argc == 3)
+        return findIcon(arg);
     if (command == QLatin1String("colour") && argc == 3)
         return colourCount(arg);
     if (command == QLatin1String("shot") && argc == 3) {
