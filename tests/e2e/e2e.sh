@@ -53,6 +53,7 @@ wait_until() {
   done
 }
 
+rm -f "$PWD"/e2e-failure-*.png
 failures=0
 pass() { echo "ok: $*"; }
 fail() {
@@ -92,6 +93,7 @@ read_fields() {
 pointer_is() { read_fields && [ "$px $py $pp" = "$1" ]; }
 key_is() { read_fields && [ "$key" = "$1" ]; }
 
+not_running() { ! kill -0 "$1" 2>/dev/null; }
 windows() { xdotool search --onlyvisible --pid "$view_pid" 2>/dev/null | wc -l; }
 more_windows_than() { [ "$(windows)" -gt "$1" ]; }
 
@@ -179,9 +181,14 @@ fi
 
 # The simulation stops: its views leave the window, the tool stays.
 kill -TERM "$sim_pid"
-wait "$sim_pid"
-sim_status=$?
-[ "$sim_status" = 0 ] || fail "noxelsim ended with status $sim_status after SIGTERM"
+if wait_until 10 not_running "$sim_pid"; then
+  wait "$sim_pid"
+  sim_status=$?
+  [ "$sim_status" = 0 ] || fail "noxelsim ended with status $sim_status after SIGTERM"
+else
+  fail "noxelsim still runs 10 s after SIGTERM"
+  kill -KILL "$sim_pid"
+fi
 if wait_until 10 scene_gone; then
   pass "the views left when the simulation stopped"
 else
