@@ -5,7 +5,8 @@ set -euo pipefail
 
 purpose=${1:-all}
 base=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
-testing=(libbenchmark-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+# The end-to-end test runs both programs under Xvfb and drives them with xdotool.
+testing=(libbenchmark-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix xvfb xdotool)
 running=(xvfb xauth)
 
 case "$purpose" in

@@ -190,7 +190,8 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
     // same key. A stale segment of our own that nobody holds is replaced; a
     // key held by anything else gets a fresh key file (a new inode).
     int id = -1;
-    for (int attempt = 0; attempt < 16 && id < 0; ++attempt) {
+    void *addr = nullptr;
+    for (int attempt = 0; attempt < 16 && !addr; ++attempt) {
         if (!makeKeyFile(path) && !replaceKeyFile(path)) {
             m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
             return nullptr;
@@ -201,8 +202,23 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
             return nullptr;
         }
         id = shmget(key, size_t(size), IPC_CREAT | IPC_EXCL | 0600);
-        if (id >= 0)
-            break;
+        if (id >= 0) {
+            void *mapped = shmat(id, nullptr, 0);
+            if (mapped != reinterpret_cast<void *>(-1)) {
+                addr = mapped;
+                break;
+            }
+            // Until it is attached here the new segment has no attachment:
+            // a tool that attached and detached it meanwhile was its last
+            // user and removed it. Make another one.
+            const int attachError = errno;
+            shmctl(id, IPC_RMID, nullptr);
+            id = -1;
+            if (attachError == EINVAL || attachError == EIDRM)
+                continue;
+            m_error = QStringLiteral("shmat failed for %1: %2").arg(keyFile, QString::fromLocal8Bit(strerror(attachError)));
+            return nullptr;
+        }
         if (errno != EEXIST) {
             m_error = QStringLiteral("shmget failed for %1: %2").arg(keyFile, QString::fromLocal8Bit(strerror(errno)));
             return nullptr;
@@ -217,14 +233,8 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
             return nullptr;
         }
     }
-    if (id < 0) {
+    if (!addr) {
         m_error = QStringLiteral("no free key for %1").arg(keyFile);
-        return nullptr;
-    }
-    void *addr = shmat(id, nullptr, 0);
-    if (addr == reinterpret_cast<void *>(-1)) {
-        m_error = QStringLiteral("shmat failed for %1").arg(keyFile);
-        shmctl(id, IPC_RMID, nullptr);
         return nullptr;
     }
     std::memset(addr, 0, size_t(size));
