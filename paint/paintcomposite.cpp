@@ -1,5 +1,7 @@
 #include "paint/paintcomposite.h"
 
+#include "paint/paintstats.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -63,6 +65,7 @@ bool PaintComposite::isVirtual()
 
 void PaintComposite::paintEvent(QPaintEvent *event)
 {
+    paintstats::countPaint(this, "composite");
     QPainter painter(this);
     MagnifyScene scene = baseScene();
     const QRect exposed = event->rect() & rect();

@@ -1,5 +1,7 @@
 #include "paint/paintlayer.h"
 
+#include "paint/paintstats.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -70,6 +72,7 @@ bool PaintLayer::isVirtual()
 
 void PaintLayer::paintEvent(QPaintEvent *event)
 {
+    paintstats::countPaint(this, isVirtual() ? "virtual" : "layer");
     QPainter painter(this);
     MagnifyScene scene = baseScene();
     setLayerBackground(scene);
