@@ -3,7 +3,7 @@
 // values, and with broken settings files, and checks the tool from outside
 // (memory, descriptors, attached segments, event-loop stalls, crashes).
 //
-//   noxel_soak [--short] [--cycles N] [--chaos-seconds S] [--tool PATH]
+//   noxel_soak [--short] [--case 1|2|3] [--cycles N] [--chaos-seconds S] [--tool PATH]
 //
 // --short is the form the test suite runs (about 20 seconds): fewer cycles
 // and no bounds on times or on memory growth, since the test machine may be
@@ -44,6 +44,7 @@ struct Options
     int cycles = 200;
     double chaosSeconds = 60;
     bool strict = true;
+    int only = 0; // 1..3 runs that case alone
 };
 
 int failures = 0;
@@ -340,11 +341,14 @@ int main(int argc, char *argv[])
         } else if (a == QLatin1String("--chaos-seconds")) {
             o.chaosSeconds = next.toDouble();
             ++i;
+        } else if (a == QLatin1String("--case")) {
+            o.only = next.toInt();
+            ++i;
         } else if (a == QLatin1String("--tool")) {
             o.tool = next;
             ++i;
         } else {
-            std::fprintf(stderr, "usage: noxel_soak [--short] [--cycles N] [--chaos-seconds S] [--tool PATH]\n");
+            std::fprintf(stderr, "usage: noxel_soak [--short] [--case 1|2|3] [--cycles N] [--chaos-seconds S] [--tool PATH]\n");
             return 2;
         }
     }
@@ -355,9 +359,12 @@ int main(int argc, char *argv[])
     Environment env;
     QDir().mkpath(env.runtimeDir());
     chmod(QFile::encodeName(env.runtimeDir()).constData(), 0700);
-    runCycles(o, env);
-    runChaos(o, env);
-    runSettings(o, env);
+    if (o.only == 0 || o.only == 1)
+        runCycles(o, env);
+    if (o.only == 0 || o.only == 2)
+        runChaos(o, env);
+    if (o.only == 0 || o.only == 3)
+        runSettings(o, env);
     std::printf("%s (tool log: %s)\n", failures ? "soak FAILED" : "soak passed", qPrintable(env.log()));
     if (failures)
         env.root.setAutoRemove(false);
