@@ -1,11 +1,22 @@
 #include "paint/paintcomposite.h"
 
+#include "imaging/composite.h"
+#include "paint/paintstats.h"
+#include "paint/rowcompose.h"
+
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
+
+#include <cstring>
 
 PaintComposite::PaintComposite(QWidget *parent, PaintSource *source)
     : PaintWidget(parent, source)
 {
+    // Every exposed pixel is painted (what lies beyond the display in the
+    // background colour), so Qt need not fill the widget first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 CImage PaintComposite::readImage(int left, int top, int right, int bottom)
@@ -61,8 +72,121 @@ bool PaintComposite::isVirtual()
     return false;
 }
 
+namespace {
+
+QImage::Format bandFormat(QPainter &painter)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image
+        && static_cast<QImage *>(device)->format() == QImage::Format_RGB32)
+        return QImage::Format_RGB32;
+    return QImage::Format_ARGB32_Premultiplied;
+}
+
+// The image the painter draws on, when rows can be written into it directly:
+// a 32-bit image of its own, reached by a whole-pixel translation (offset),
+// without a clip other than one rectangle around the target.
+QImage *directTarget(QPainter &painter, const QRect &area, QPoint *offset)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || painter.hasClipping())
+        return nullptr;
+    QImage *image = static_cast<QImage *>(device);
+    if ((image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32)
+        || !image->isDetached() || image->devicePixelRatio() != 1.0)
+        return nullptr;
+    const QTransform t = painter.deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx()) || t.dy() != qRound(t.dy()))
+        return nullptr;
+    const QPoint d(qRound(t.dx()), qRound(t.dy()));
+    const QRect target = area.translated(d);
+    if (!image->rect().contains(target))
+        return nullptr;
+    const QRegion clip = engine->systemClip();
+    if (!clip.isEmpty() && (clip.rectCount() != 1 || !clip.boundingRect().contains(target)))
+        return nullptr;
+    *offset = d;
+    return image;
+}
+
+} // namespace
+
+bool PaintComposite::paintComposed(QPainter &painter, const QRect &area, const QRect &part, const MagnifyScene &scene)
+{
+    const QList<CompositeLayer> layers = view->compositeLayers();
+    if (layers.isEmpty() || area.isEmpty())
+        return false;
+    CompositeRows rows(layers, view->GetRecord(), CurrentRules(), part.left(), part.top(), part.right(),
+                       part.bottom());
+    if (!rows.valid())
+        return false;
+    const int z = scene.zoom;
+    const int width = area.width();
+    // Rows go straight into the device's image when it allows; otherwise
+    // through a band of about 256 KiB, which stays in the cache between
+    // composing and copying it to the device.
+    QPoint offset;
+    QImage *direct = directTarget(painter, area, &offset);
+    const int bandRows = direct ? area.height() : qBound(1, (64 * 1024) / width, area.height());
+    if (!direct) {
+        const QImage::Format format = bandFormat(painter);
+        if (cache.band.format() != format || cache.band.width() < width || cache.band.height() < bandRows)
+            cache.band = QImage(width, bandRows, format);
+    }
+    cache.premultiplied.resize(rows.width());
+    quint32 *display = cache.premultiplied.data();
+    const bool gridOn = magnify::gridShown(scene);
+    // The display pixel under the area's first column, and how far into its
+    // run of z device pixels that column lies.
+    const qint64 fromLeft = qint64(area.left()) - qint64(part.left()) * z;
+    const int firstPixel = int(fromLeft / z);
+    const int skip = int(fromLeft % z);
+
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    qint64 composed = qint64(part.top()) - 1; // display row held in `display`
+    for (int y0 = area.top(); y0 <= area.bottom(); y0 += bandRows) {
+        const int count = qMin(bandRows, area.bottom() - y0 + 1);
+        const quint32 *previous = nullptr;
+        qint64 previousRow = -1;
+        magnify::GridRow previousGrid = magnify::NoGridRow;
+        for (int r = 0; r < count; ++r) {
+            const int y = y0 + r;
+            quint32 *out = direct ? reinterpret_cast<quint32 *>(const_cast<uchar *>(
+                                        direct->constScanLine(y + offset.y()))) + area.left() + offset.x()
+                                  : reinterpret_cast<quint32 *>(cache.band.scanLine(r));
+            const qint64 displayRow = qint64(part.top()) + (qint64(y) - qint64(part.top()) * z) / z;
+            const magnify::GridRow gridRow = magnify::gridRowOf(scene, gridOn, y);
+            if (previous && displayRow == previousRow && gridRow == previousGrid) {
+                std::memcpy(out, previous, size_t(width) * 4);
+                continue;
+            }
+            if (z == 1) {
+                rows.row(int(displayRow), out);
+            } else {
+                if (displayRow != composed) {
+                    rows.row(int(displayRow), display);
+                    composed = displayRow;
+                }
+                magnify::expandRow(display + firstPixel, out, skip, z, width);
+            }
+            magnify::applyGridRow(out, area.left(), area.right(), scene, gridRow);
+            previous = out;
+            previousRow = displayRow;
+            previousGrid = gridRow;
+        }
+        if (!direct)
+            painter.drawImage(QPoint(area.left(), y0), cache.band, QRect(0, 0, width, count));
+    }
+    painter.setCompositionMode(mode);
+    return true;
+}
+
 void PaintComposite::paintEvent(QPaintEvent *event)
 {
+    paintstats::countPaint(this, "composite");
     QPainter painter(this);
     MagnifyScene scene = baseScene();
     const QRect exposed = event->rect() & rect();
@@ -73,13 +197,29 @@ void PaintComposite::paintEvent(QPaintEvent *event)
     const QRect shown(QPoint(scene.origin.x() / z, scene.origin.y() / z),
                       QSize(visible.width() / z, visible.height() / z));
     const QRect part = exposedPixels(shown, QPoint(shown.left() * z, shown.top() * z), z, exposed);
-    if (!part.isEmpty()) {
-        CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
-        shadeSelection(image, false);
-        scene.image = image;
-        scene.imagePos = QPoint(part.left() * z, part.top() * z);
-        scene.scale = z;
-        scene.imageOpaque = true;
+    if (part.isEmpty()) {
+        painter.fillRect(exposed, palette().brush(backgroundRole()));
+        paintMagnified(painter, exposed, scene, cache);
+        return;
     }
+    // Without a highlighted selection the display rows under the exposed
+    // rectangle are composed straight into the magnified output; the grid
+    // outside them is drawn as for any scene without an image.
+    const bool shaded = view->paintSettings().highlightSelection && validSelection().isValid();
+    const QRect area = QRect(part.left() * z, part.top() * z, part.width() * z, part.height() * z) & exposed;
+    if (!shaded && paintComposed(painter, area, part, scene)) {
+        for (const QRect &r : QRegion(exposed) - QRegion(area)) {
+            painter.fillRect(r, palette().brush(backgroundRole()));
+            paintMagnified(painter, r, scene, cache);
+        }
+        return;
+    }
+    painter.fillRect(exposed, palette().brush(backgroundRole()));
+    CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
+    shadeSelection(image, false);
+    scene.image = image;
+    scene.imagePos = QPoint(part.left() * z, part.top() * z);
+    scene.scale = z;
+    scene.imageOpaque = true;
     paintMagnified(painter, exposed, scene, cache);
 }

@@ -22,4 +22,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Composes the display pixels part (whose pixel (i, j) covers the widget
+    // pixels part.topLeft() * zoom + (i, j) * zoom ...) row by row straight
+    // into the magnified widget rectangle area, grid included. False when
+    // there is nothing to compose.
+    bool paintComposed(QPainter &painter, const QRect &area, const QRect &part, const MagnifyScene &scene);
 };

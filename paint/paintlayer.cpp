@@ -1,5 +1,6 @@
 #include "paint/paintlayer.h"
 
+#include "paint/paintstats.h"
 #include "simlink/layerblock.h"
 
 #include <QPaintEvent>
@@ -72,6 +73,7 @@ bool PaintLayer::isVirtual()
 
 void PaintLayer::paintEvent(QPaintEvent *event)
 {
+    paintstats::countPaint(this, isVirtual() ? "virtual" : "layer");
     QPainter painter(this);
     MagnifyScene scene = baseScene();
     setLayerBackground(scene);

@@ -1,0 +1,83 @@
+// The simulation of the load figures: publishes a scene file like noxelsim
+// and, with --fps N, animates its layer 0 at N frames per second: every
+// frame rewrites 16 rows of the frame buffer (a band moving down the layer)
+// and bumps the content counter. --fps 0 leaves every layer idle.
+//
+//   noxel_loadsim SCENE.json [--fps N]
+#include "sim/publisher.h"
+#include "sim/scenefile.h"
+#include "sim/scenepublish.h"
+#include "simlink/connection.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int)
+{
+    stopRequested = 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: noxel_loadsim SCENE.json [--fps N]\n");
+        return 2;
+    }
+    const int fps = args.size() >= 4 && args.at(2) == QLatin1String("--fps") ? args.at(3).toInt() : 0;
+    sim::Scene scene;
+    QString error;
+    if (!sim::loadSceneFile(args.at(1), &scene, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    sim::Publisher publisher;
+    const QByteArray cls = scene.windowClass.toLatin1();
+    if (!publisher.holdPresence(cls.constData()) || !sim::publishScene(publisher, scene)) {
+        std::fprintf(stderr, "noxel_loadsim: %s\n", qPrintable(publisher.lastError()));
+        publisher.tearDown();
+        return 1;
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    sim::PublishedBlock *layer = publisher.layer(0);
+    const int width = simlink::xSize(layer->view());
+    const int height = simlink::ySize(layer->view());
+    const int bpp = simlink::bitsPerPixel(layer->view()) == 8 ? 1 : 4;
+    int frame = 0;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
+        if (stopRequested) {
+            app.quit();
+            return;
+        }
+        if (fps <= 0 || height <= 0)
+            return;
+        ++frame;
+        const qint64 rowBytes = qint64(width) * bpp;
+        for (int r = 0; r < 16; ++r) {
+            const qint64 y = (qint64(frame) * 16 + r) % height;
+            const qint64 at = y * rowBytes;
+            if (at + rowBytes <= layer->pixelBytes())
+                std::memset(layer->pixels() + at, (frame * 37) & 0xFF, size_t(rowBytes));
+        }
+        layer->bumpContent();
+    });
+    timer.start(fps > 0 ? 1000 / fps : 50);
+    app.exec();
+    publisher.tearDown();
+    return 0;
+}
