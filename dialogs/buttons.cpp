@@ -4,8 +4,12 @@
 #include "dialogs/icontable.h"
 #include "dialogs/scale.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPixmap>
+
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -60,13 +64,28 @@ QString ScaledIconFileName(int percent, int iconId)
     return IconFileName(s, iconId);
 }
 
-QIcon GetScaledIcon(int iconId)
-{
-    if (iconId < 0 || iconId >= IconTable::IconCount)
-        return QIcon();
-    EnsureArtworkResources();
+namespace {
 
-    const float scale = GetScale();
+// One icon per picture and scale, shared by every button that shows it. A
+// QIcon made afresh for each button puts new pixmaps into Qt's pixmap cache on
+// every view build, so the tool's memory would climb by the cache's size over
+// repeated connections. Emptied before the application goes, as pixmaps must.
+std::map<std::pair<float, int>, QIcon> &iconCache()
+{
+    static std::map<std::pair<float, int>, QIcon> cache;
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        cleanupRegistered = true;
+        qAddPostRoutine([] {
+            iconCache().clear();
+            cleanupRegistered = false;
+        });
+    }
+    return cache;
+}
+
+QIcon MakeScaledIcon(int iconId, float scale)
+{
     const int percent = int(scale * 100);
     const int s = IconTable::ScaleIndexOf(percent);
     if (s >= 0)
@@ -82,6 +101,20 @@ QIcon GetScaledIcon(int iconId)
     if (target.isEmpty())
         return QIcon();
     return QIcon(pixmap.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
+}
+
+} // namespace
+
+QIcon GetScaledIcon(int iconId)
+{
+    if (iconId < 0 || iconId >= IconTable::IconCount)
+        return QIcon();
+    EnsureArtworkResources();
+    const float scale = GetScale();
+    QIcon &icon = iconCache()[std::make_pair(scale, iconId)];
+    if (icon.isNull())
+        icon = MakeScaledIcon(iconId, scale);
+    return icon;
 }
 
 CButton::CButton(QWidget *parent)

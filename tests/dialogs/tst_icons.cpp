@@ -237,6 +237,27 @@ private Q_SLOTS:
         QTest::newRow("close") << 8 << 7 << "" << "" << false << false;
     }
 
+    // Views are rebuilt on every connection: their buttons must share one
+    // icon per picture and scale, or each build adds pixmaps to Qt's cache.
+    void buttonsOfOneKindShareTheirIcon()
+    {
+        SetScale(1.0f);
+        CButton first(nullptr);
+        CButton second(nullptr);
+        first.SetButton(ButtonHand);
+        second.SetButton(ButtonHand);
+        QCOMPARE(first.icon().cacheKey(), second.icon().cacheKey());
+        QCOMPARE(GetScaledIcon(IconGrid).cacheKey(), GetScaledIcon(IconGrid).cacheKey());
+        QVERIFY(GetScaledIcon(IconGrid).cacheKey() != GetScaledIcon(IconHand).cacheKey());
+        // Another scale has its own icon, at its own size.
+        SetScale(2.0f);
+        const QIcon larger = GetScaledIcon(IconHand);
+        QVERIFY(larger.cacheKey() != first.icon().cacheKey());
+        QCOMPARE(larger.actualSize(QSize(65535, 65535)), QSize(64, 64));
+        SetScale(1.0f);
+        QCOMPARE(GetScaledIcon(IconHand).cacheKey(), first.icon().cacheKey());
+    }
+
     void buttonTableRows()
     {
         QFETCH(int, buttonId);
