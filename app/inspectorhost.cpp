@@ -65,6 +65,15 @@ void InspectorHost::Tick()
     dock->OnTimerRefresh();
 }
 
+void InspectorHost::WatchPixel(int viewKind, int layer, QPoint pixel)
+{
+    if (!dock->isVisible()) {
+        ViewMenu::SetActionChecked(action, true, false);
+        OnActPixelInspector(true);
+    }
+    dock->WatchPixel(viewKind, layer, pixel);
+}
+
 bool InspectorHost::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::MouseMove || !dock->isVisible())

@@ -27,6 +27,10 @@ public:
     void DetachViews();
     // The main window's refresh tick.
     void Tick();
+    // Pins a view's pixel: the dock is shown if hidden (a user who asks to
+    // watch expects to see the history; this counts as the user showing it)
+    // and its watch begins at that pixel.
+    void WatchPixel(int viewKind, int layer, QPoint pixel);
 
 public Q_SLOTS:
     void OnActPixelInspector(bool on);

@@ -257,3 +257,9 @@ void MainWindow::OnActManual()
     // Asks first unless told not to; opening ignores whether a browser started.
     OpenManual(this, &hideManualWarning);
 }
+
+void MainWindow::WatchPixel(int viewKind, int layer, QPoint pixel)
+{
+    if (inspectorHost)
+        inspectorHost->WatchPixel(viewKind, layer, pixel);
+}

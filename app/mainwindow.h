@@ -60,6 +60,8 @@ public:
     void ResizeWithinScreen(const QSize &size) override;
     // The largest client size whose frame fits the screen's available area.
     QSize ScreenLimit() const override;
+    // Shows the pixel inspector (as its View entry would) and pins the pixel.
+    void WatchPixel(int viewKind, int layer, QPoint pixel) override;
     void ApplyMinimalView();
     void SetNoSimulationText(bool on);
 

@@ -254,11 +254,26 @@ void InspectorDock::AddHistoryItem(const inspector::HistoryEntry &entry)
 
 void InspectorDock::OnBtnWatchClicked()
 {
-    if (!hovered || !layerViews)
+    if (hovered && layerViews)
+        StartWatch(HoveredDisplay());
+}
+
+void InspectorDock::WatchPixel(int viewKind, int layer, QPoint layerPixel)
+{
+    if (!layerViews || layerViews->isEmpty())
         return;
+    hovered = true;
+    hoverKind = viewKind;
+    hoverLayer = layer;
+    hoverPixel = layerPixel;
+    dirty = true;
+    StartWatch(HoveredDisplay());
+}
+
+void InspectorDock::StartWatch(QPoint display)
+{
     // Read now, so that the first change is measured against what is there
     // when the watch begins.
-    const QPoint display = HoveredDisplay();
     const inspector::Inspection at = inspector::inspect(ReadLayers(), currentRules(), display);
     QList<QString> values;
     for (const inspector::LayerRow &row : at.layers)

@@ -47,6 +47,9 @@ public Q_SLOTS:
     // The main window's refresh tick.
     void OnTimerRefresh();
     void OnBtnWatchClicked();
+    // Pins a view's pixel (arguments as for OnPixelHovered): the table shows
+    // it until the pointer moves on, and the watch begins there.
+    void WatchPixel(int viewKind, int layer, QPoint layerPixel);
     void OnBtnClearClicked();
     void OnCopyTable();
     void OnCopyHistory();
@@ -66,6 +69,7 @@ private:
     void ShowInspection();
     void ShowRates();
     void AddHistoryItem(const inspector::HistoryEntry &entry);
+    void StartWatch(QPoint display);
 
     const QList<ViewLayer *> *layerViews = nullptr;
     QLabel *positionLabel = nullptr;

@@ -44,6 +44,11 @@ QString CloseTip(const QString &title)
     return QStringLiteral("Close %1.").arg(title);
 }
 
+QString WatchTip(const QPoint &pixel)
+{
+    return QStringLiteral("Watch the pixel at (%1,%2) in the pixel inspector.").arg(pixel.x()).arg(pixel.y());
+}
+
 QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAction *> &zoomActions,
                       QMenu **zoomMenu)
 {
@@ -91,6 +96,11 @@ QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAc
     QAction *close = menu->addAction(QStringLiteral("Cl&ose"));
     close->setStatusTip(CloseTip(state.title));
     QObject::connect(close, &QAction::triggered, owner, &PaintWidget::OnCloseTriggered);
+
+    menu->addSeparator();
+    QAction *watch = menu->addAction(QStringLiteral("&Watch pixel"));
+    watch->setStatusTip(WatchTip(state.contextPos));
+    QObject::connect(watch, &QAction::triggered, owner, &PaintWidget::OnWatchPixelTriggered);
     return menu;
 }
 
@@ -176,6 +186,11 @@ void PaintWidget::OnEditSelectionTriggered()
 void PaintWidget::OnCloseTriggered()
 {
     view->CloseFromMenu();
+}
+
+void PaintWidget::OnWatchPixelTriggered()
+{
+    view->WatchPixel(contextPos);
 }
 
 void PaintWidget::keyPressEvent(QKeyEvent *event)

@@ -26,6 +26,7 @@ QString CopyTip(bool hasSelection, const QString &title);
 QString CopyColorTip(const QPoint &pixel);
 QString EditSelectionTip();
 QString CloseTip(const QString &title);
+QString WatchTip(const QPoint &pixel);
 
 // Builds a new context menu for owner, every item connected to owner's
 // slots. The menu and its zoom submenu (handed out through zoomMenu) are

@@ -4,6 +4,7 @@
 #include "simlink/blockview.h"
 
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QVector>
@@ -71,4 +72,7 @@ public:
     virtual void ShowStatus(const QString &text) = 0;
     // Every key press and release of the paint widget.
     virtual void HandleKey(QKeyEvent *event) = 0;
+    // Pins this view's pixel (in layer or display pixels) in the pixel
+    // inspector, whose watch then records the pixel's changes.
+    virtual void WatchPixel(const QPoint &pixel) = 0;
 };

@@ -111,6 +111,7 @@ public Q_SLOTS:
     void OnCopyColorTriggered();
     void OnEditSelectionTriggered();
     void OnCloseTriggered();
+    void OnWatchPixelTriggered();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

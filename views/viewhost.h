@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPair>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QtGlobal>
@@ -51,6 +52,16 @@ public:
     virtual QSize ScreenLimit() const = 0;
     // The widget the views are laid out in, resized when a view changes size.
     virtual QWidget *ViewContainer() const = 0;
+    // Pins a view's pixel in the pixel inspector. viewKind is the view
+    // identifier's kind, layer the view's layer number (-1 for the
+    // composite), pixel in that view's pixels. Without an inspector nothing
+    // happens.
+    virtual void WatchPixel(int viewKind, int layer, QPoint pixel)
+    {
+        Q_UNUSED(viewKind);
+        Q_UNUSED(layer);
+        Q_UNUSED(pixel);
+    }
 };
 
 // The one main window, set right after it is constructed; null before.

@@ -80,6 +80,15 @@ void ViewWidget::CloseFromMenu()
     CloseView();
 }
 
+void ViewWidget::WatchPixel(const QPoint &pixel)
+{
+    // A pixel outside the image (a menu opened beside it) pins nothing.
+    if (pixel.x() < 0 || pixel.y() < 0 || pixel.x() >= imageWidth || pixel.y() >= imageHeight)
+        return;
+    if (ViewHost *w = mainWindow())
+        w->WatchPixel(GetId() & int(0xF0000000u), GetIndex(), pixel);
+}
+
 void ViewWidget::ShowStatus(const QString &text)
 {
     if (ViewHost *w = mainWindow())

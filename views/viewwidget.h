@@ -111,6 +111,7 @@ public:
     // GetRecord() and shows it, or serves the active hand or selection tool.
     // The only caller of WriteKey.
     void HandleKey(QKeyEvent *event) override;
+    void WatchPixel(const QPoint &pixel) override;
 
     // PointerSource and SelectionTarget: the tools, the status line, the
     // scroll bars and the selection strip for the paint widget; the image

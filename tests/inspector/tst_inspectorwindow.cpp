@@ -10,7 +10,9 @@
 #include "paint/paintwidget.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "modalwait.h"
 #include "testenv.h"
+#include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 
 #include <QAction>
@@ -73,6 +75,32 @@ class TestInspectorWindow : public QObject
         b0->fill32(0xFF0000FFu);
         b1->fill32(0x80FF0000u);
         QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+    }
+
+    // Right-clicks paint at pos through its window, as the platform delivers
+    // it, and triggers the menu item with this text.
+    static bool chooseFromMenu(PaintWidget *paint, QPoint pos, const QString &text)
+    {
+        QWidget *top = paint->window();
+        if (!QTest::qWaitFor([&] {
+                QWidget *hit = top->childAt(paint->mapTo(top, pos));
+                return hit && (hit == paint || paint->isAncestorOf(hit));
+            }, 5000))
+            return false;
+        bool found = false;
+        auto ran = modalwait::whenOpen<QMenu>([&found, text](QMenu *menu) {
+            for (QAction *a : menu->actions())
+                if (a->text() == text && a->isEnabled()) {
+                    found = true;
+                    a->trigger();
+                }
+            if (menu->isVisible())
+                menu->close();
+        });
+        QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
+        if (!*ran)
+            QTest::qWaitFor([] { return false; }, 10500);
+        return *ran && found;
     }
 
 private Q_SLOTS:
@@ -179,6 +207,63 @@ private Q_SLOTS:
                                      + QStringLiteral("\tFF112233\t00000000")));
         QTest::mouseClick(dock->ClearButton(), Qt::LeftButton);
         QCOMPARE(h->topLevelItemCount(), 0);
+        setMainWindow(nullptr);
+    }
+
+    // The paint menu's "&Watch pixel" shows the hidden inspector (as its
+    // View entry would, setting included) and pins the pixel where the menu
+    // opened, at the view's zoom; the pointer moving elsewhere afterwards
+    // does not move the watch.
+    void watchFromThePaintMenu()
+    {
+        sim::Publisher pub(env.runtimeDir());
+        publishTwoLayers(pub);
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_COMPARE(w.LayerViews().size(), 2);
+        InspectorDock *dock = w.Inspector()->Dock();
+        QVERIFY(!dock->isVisible());
+
+        ViewLayer *view = w.LayerViews().at(1);
+        view->SetZoom(2);
+        PaintWidget *paint = view->GetPaintWidget();
+        QTRY_VERIFY(paint->isVisible());
+        // (3, 5) at 200% is layer 1's pixel (1, 2), display (3, 5).
+        QVERIFY(chooseFromMenu(paint, QPoint(3, 5), QStringLiteral("&Watch pixel")));
+        QVERIFY(dock->isVisible());
+        QVERIFY(w.Inspector()->Action()->isChecked());
+        QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 1);
+        QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 3, 5"));
+        QTRY_COMPARE(dock->PositionLabel()->text(), QStringLiteral("Display position: 3, 5"));
+        QTest::mouseMove(w.LayerViews().at(0)->GetPaintWidget(), QPoint(0, 0));
+
+        sim::PublishedBlock *b1 = pub.layer(1);
+        const quint32 values[3] = {0xFF00FF00u, 0xFF112233u, 0x00000000u};
+        QList<qint32> counters;
+        for (int i = 0; i < 3; ++i) {
+            b1->setPixel32(1, 2, values[i]);
+            b1->bumpContent();
+            counters.append(simlink::contentCounter(b1->view()));
+            QTRY_COMPARE(dock->History()->topLevelItemCount(), i + 1);
+        }
+        const QString arrow = QString(QChar(0x2192));
+        QTreeWidget *h = dock->History();
+        QCOMPARE(h->topLevelItem(0)->text(2), QStringLiteral("Layer 1: FF112233 ") + arrow + QStringLiteral(" 00000000"));
+        QCOMPARE(h->topLevelItem(1)->text(2), QStringLiteral("Layer 1: FF00FF00 ") + arrow + QStringLiteral(" FF112233"));
+        QCOMPARE(h->topLevelItem(2)->text(2), QStringLiteral("Layer 1: 80FF0000 ") + arrow + QStringLiteral(" FF00FF00"));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(h->topLevelItem(2 - i)->text(1), QString::number(counters.at(i)));
+
+        // Watching again from the composite view, with the dock already
+        // shown: the watch restarts there and the setting is not rewritten.
+        QSettings().remove(QLatin1String(SettingKey::ShowPixelInspector));
+        PaintWidget *composite = w.CompositeView()->GetPaintWidget();
+        QVERIFY(chooseFromMenu(composite, QPoint(6, 1), QStringLiteral("&Watch pixel")));
+        QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 6, 1"));
+        QCOMPARE(h->topLevelItemCount(), 0);
+        QVERIFY(!hasSetting(SettingKey::ShowPixelInspector));
         setMainWindow(nullptr);
     }
 
