@@ -10,10 +10,11 @@
 #include "sim/demoscene.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
-#include "views/cwidget.h"
 #include "views/viewlayer.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -54,6 +55,14 @@ bool SaveGrab(QWidget *widget, const QString &path)
     const bool ok = widget->grab().save(path, "PNG");
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
     return ok;
+}
+
+// A real pointer move over a view's image at widget position pos.
+void MoveOver(QWidget *widget, QPoint pos)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), widget->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
 }
 
 // Advances the scene by frames, each followed by a few refresh ticks.
@@ -103,19 +112,36 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     window.resize(1500, 1000);
     Animate(scene, frame, 5);
 
+    // Keys typed into the backdrop's view reach the simulation, which adds
+    // them to the line of text on its panel layer; one key per frame, as
+    // the simulation consumes each key word before it reads the next.
+    ViewLayer *backdropView = window.LayerViews().at(0);
+    PaintWidget *backdrop = backdropView->GetPaintWidget();
+    for (QChar ch : QStringLiteral("Hello noXel")) {
+        const int key = ch == QLatin1Char(' ') ? int(Qt::Key_Space) : int(ch.toUpper().unicode());
+        const Qt::KeyboardModifiers mods = ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, mods, QString(ch));
+            QCoreApplication::sendEvent(backdropView, &event);
+            Animate(scene, frame, 1);
+        }
+    }
+
     // A selection in the backdrop layer; its size and position show in the
-    // selection strip and the status line.
-    PaintWidget *backdrop = window.LayerViews().at(0)->GetPaintWidget();
+    // selection strip, and the pointer inside it in the status line.
     backdrop->setSelection(120, 80, 279, 199);
     Animate(scene, frame, 3);
+    MoveOver(backdrop, QPoint(200, 150));
+    Settle(100);
     bool ok = SaveGrab(&window, out + QStringLiteral("/mainwindow.png"));
 
-    // The inspector beside the views, following a pixel of the constant-
-    // alpha panel and watching it while the typed line changes.
+    // The inspector beside the views, following a pixel of the colour-keyed
+    // star layer (display 700, 370, over the turning backdrop) and watching
+    // it for a few frames.
     backdrop->removeSelection();
     window.Inspector()->Action()->trigger();
     InspectorDock *dock = window.Inspector()->Dock();
-    dock->OnPixelHovered(ViewId::Layer, 3, QPoint(60, 60));
+    MoveOver(window.LayerViews().at(3)->GetPaintWidget(), QPoint(40, 40));
     Animate(scene, frame, 3);
     dock->OnBtnWatchClicked();
     Animate(scene, frame, 12);
