@@ -10,6 +10,7 @@
 #include "sim/demoscene.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 
 #include <QAction>
@@ -19,6 +20,8 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QThread>
 
 #include <cstdio>
@@ -52,14 +55,20 @@ void Settle(int ms)
 
 bool SaveGrab(QWidget *widget, const QString &path)
 {
-    const bool ok = widget->grab().save(path, "PNG");
+    // Quality 0 is the strongest PNG compression: the pictures are committed.
+    const bool ok = widget->grab().save(path, "PNG", 0);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
     return ok;
 }
 
-// A real pointer move over a view's image at widget position pos.
+// A real pointer move over a view's image at widget position pos, given to
+// the child there (a selection outline) as the window system would.
 void MoveOver(QWidget *widget, QPoint pos)
 {
+    if (QWidget *child = widget->childAt(pos)) {
+        pos = child->mapFrom(widget, pos);
+        widget = child;
+    }
     QMouseEvent move(QEvent::MouseMove, QPointF(pos), widget->mapToGlobal(QPointF(pos)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &move);
@@ -110,6 +119,12 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     window.OnActCompositeView(true);
     Settle(300);
     window.resize(1500, 1000);
+    Settle(100);
+    // The composite scrolled to its bottom rows: the star and the panel
+    // with the typed text, which reach past the display's edges.
+    if (window.CompositeView())
+        for (QScrollArea *area : window.CompositeView()->findChildren<QScrollArea *>())
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
     Animate(scene, frame, 5);
 
     // Keys typed into the backdrop's view reach the simulation, which adds
@@ -141,6 +156,9 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     backdrop->removeSelection();
     window.Inspector()->Action()->trigger();
     InspectorDock *dock = window.Inspector()->Dock();
+    window.resize(1700, 1000);
+    window.resizeDocks({dock}, {560}, Qt::Horizontal);
+    Settle(100);
     MoveOver(window.LayerViews().at(3)->GetPaintWidget(), QPoint(40, 40));
     Animate(scene, frame, 3);
     dock->OnBtnWatchClicked();
