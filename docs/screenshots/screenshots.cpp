@@ -15,6 +15,7 @@
 #include "dialogs/multidisplaydialog.h"
 #include "dialogs/scale.h"
 #include "dialogs/transparencydialog.h"
+#include "selection/editselectiondialog.h"
 #ifdef NOXEL_SCREENSHOTS_MAINWINDOW
 #include "docs/screenshots/mainwindowshots.h"
 #endif
@@ -122,6 +123,11 @@ int main(int argc, char *argv[])
     AboutDialog about(nullptr);
     ok = Save(&about, out + QStringLiteral("/aboutdialog.png")) && ok;
     about.close();
+
+    // The numbers of the selection in the main window's picture.
+    SelectionRecord record{120, 80, 160, 120, 800, 480};
+    EditSelectionDialog editDialog(nullptr, &record);
+    ok = Save(&editDialog, out + QStringLiteral("/editselectiondialog.png")) && ok;
 
     ManualWarnDialog warn(nullptr);
     warn.show();
