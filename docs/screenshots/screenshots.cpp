@@ -4,7 +4,8 @@
 // Usage: noxel_screenshots <output folder>
 // Writes icons_100.png and icons_200.png (the ten icons in a row, then the
 // same pictures on toolbar buttons), icon_<Name>.png (each icon at 100 %),
-// and one picture per dialog. Settings go
+// one picture per dialog, and (on POSIX systems) the main window showing
+// the demo scene, with and without the Pixel Inspector. Settings go
 // to a temporary location; the user's own settings are never touched.
 #include "app/settings.h"
 #include "dialogs/aboutdialog.h"
@@ -14,6 +15,10 @@
 #include "dialogs/multidisplaydialog.h"
 #include "dialogs/scale.h"
 #include "dialogs/transparencydialog.h"
+#include "selection/editselectiondialog.h"
+#ifdef NOXEL_SCREENSHOTS_MAINWINDOW
+#include "docs/screenshots/mainwindowshots.h"
+#endif
 
 #include <QApplication>
 #include <QCheckBox>
@@ -119,11 +124,21 @@ int main(int argc, char *argv[])
     ok = Save(&about, out + QStringLiteral("/aboutdialog.png")) && ok;
     about.close();
 
+    // The numbers of the selection in the main window's picture.
+    SelectionRecord record{120, 80, 160, 120, 800, 480};
+    EditSelectionDialog editDialog(nullptr, &record);
+    ok = Save(&editDialog, out + QStringLiteral("/editselectiondialog.png")) && ok;
+
     ManualWarnDialog warn(nullptr);
     warn.show();
     warn.CheckBox()->setChecked(true);
     ok = Save(&warn, out + QStringLiteral("/manualwarndialog.png")) && ok;
     warn.hide();
+
+#ifdef NOXEL_SCREENSHOTS_MAINWINDOW
+    QTemporaryDir runtimeRoot;
+    ok = SaveMainWindowShots(out, runtimeRoot.path()) && ok;
+#endif
 
     return ok ? 0 : 1;
 }

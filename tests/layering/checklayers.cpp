@@ -14,8 +14,9 @@
 // leaves and simlink. sim/ (the demo simulation and its publisher) stands
 // beside the tool: it may include simlink/, and nothing of the tool includes
 // it. Resource/artwork/ (the offline tool that draws the pictures) and docs/
-// (the screenshot program) are tools: they may include any folder, and
-// nothing includes them.
+// (the screenshot program) are tools: they may include any folder of the
+// tool, and nothing includes them; docs/ may include sim/ too, as it
+// publishes the demo scene to picture the main window.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -30,8 +31,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int LeafRank = 0;
-constexpr int ToolRank = 1000;        // Resource/artwork, docs: above everything
+constexpr int ToolRank = 1000;        // Resource/artwork: above everything of the tool
 constexpr int UnreachableRank = 2000; // sim, the tools and Resource as includees
+constexpr int PlayerRank = 3000;      // docs: the screenshot program publishes the demo scene in-process
 
 const std::map<std::string, int> FolderRank = {
     {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
@@ -63,7 +65,9 @@ int includerRank(const std::string &path)
 {
     if (isLeaf(path))
         return LeafRank;
-    if (path.rfind("Resource/artwork/", 0) == 0 || path.rfind("docs/", 0) == 0)
+    if (path.rfind("docs/", 0) == 0)
+        return PlayerRank;
+    if (path.rfind("Resource/artwork/", 0) == 0)
         return ToolRank;
     const std::string top = topFolder(path);
     if (top == "sim")
