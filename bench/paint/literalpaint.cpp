@@ -1,4 +1,5 @@
 #include "literalpaint.h"
+#include "referencepaint.h"
 
 #include "dialogs/artwork.h"
 #include "paint/paintwidget.h"
@@ -19,52 +20,12 @@ void shade(PaintWidget *widget, CImage &image, bool convert)
     image.shadeOutside(sel.left(), sel.top(), sel.right(), sel.bottom());
 }
 
-void referenceGrid(QPainter &p, PaintWidget *widget)
-{
-    ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    const int z = v->zoom;
-    if (!v->gridOn || z < 3)
-        return;
-    const QPainter::CompositionMode mode = p.compositionMode();
-    if (v->gridMode == 0) {
-        p.setPen(QColor(QRgb(v->gridColor)));
-    } else {
-        p.setPen(QPen());
-        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    }
-    const QSize scroll = v->GetScrollPos();
-    const int ox = scroll.width();
-    const int oy = scroll.height();
-    const int w = widget->width();
-    const int h = widget->height();
-    for (int y = oy; y < oy + h; y += z)
-        p.drawLine(ox, y, ox + w, y);
-    for (int x = ox; x < ox + w; x += z) {
-        if (v->gridMode == 0) {
-            p.drawLine(x, oy, x, oy + h);
-            continue;
-        }
-        for (int k = 0; oy + k * z < oy + h; ++k)
-            p.drawLine(x, oy + k * z + 1, x, oy + (k + 1) * z - 1);
-    }
-    p.setCompositionMode(mode);
-}
-
 } // namespace
 
 void literalPaintLayer(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    ViewHost *mw = mainWindow();
-    const QRect whole = widget->rect();
-    if (mw->layerCount > 1) {
-        if (mw->transDrawMode == 2)
-            p.fillRect(whole, QColor(QRgb(mw->transDrawColor)));
-        else
-            p.fillRect(whole, QBrush(TransparencyTile(mw->transPhase)));
-    } else if (mw->layerCount == 1) {
-        p.fillRect(whole, Qt::black);
-    }
+    referenceBackground(p, widget);
     if (v->GetRecord().isNull()) {
         referenceGrid(p, widget);
         return;

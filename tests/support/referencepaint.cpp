@@ -52,6 +52,22 @@ QImage magnified(const QImage &image, int z)
     return out;
 }
 
+} // namespace
+
+void referenceBackground(QPainter &p, PaintWidget *widget)
+{
+    ViewHost *mw = mainWindow();
+    const QRect whole = widget->rect();
+    if (mw->layerCount > 1) {
+        if (mw->transDrawMode == 2)
+            p.fillRect(whole, QColor(QRgb(mw->transDrawColor)));
+        else
+            p.fillRect(whole, QBrush(TransparencyTile(mw->transPhase)));
+    } else if (mw->layerCount == 1) {
+        p.fillRect(whole, Qt::black);
+    }
+}
+
 void referenceGrid(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
@@ -83,21 +99,10 @@ void referenceGrid(QPainter &p, PaintWidget *widget)
     p.setCompositionMode(mode);
 }
 
-} // namespace
-
 void referencePaintLayer(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    ViewHost *mw = mainWindow();
-    const QRect whole = widget->rect();
-    if (mw->layerCount > 1) {
-        if (mw->transDrawMode == 2)
-            p.fillRect(whole, QColor(QRgb(mw->transDrawColor)));
-        else
-            p.fillRect(whole, QBrush(TransparencyTile(mw->transPhase)));
-    } else if (mw->layerCount == 1) {
-        p.fillRect(whole, Qt::black);
-    }
+    referenceBackground(p, widget);
     if (!v->GetRecord().isNull()) {
         // The shown part of the image: viewport and scroll position in
         // whole image pixels, the size capped at the image.

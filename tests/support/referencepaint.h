@@ -14,3 +14,8 @@ class QPainter;
 // coordinates.
 void referencePaintLayer(QPainter &painter, PaintWidget *widget);
 void referencePaintComposite(QPainter &painter, PaintWidget *widget);
+
+// The two parts the benchmark's literal painting shares with the reference:
+// the transparency background over the whole widget, and the grid.
+void referenceBackground(QPainter &painter, PaintWidget *widget);
+void referenceGrid(QPainter &painter, PaintWidget *widget);
