@@ -50,7 +50,7 @@ void PaintWidget::showPointerStatus(const QPoint &p, int kind)
     s.layerHeight = layerHeight();
     if (!StatusPixelInside(s.x, s.y, s.layerWidth, s.layerHeight))
         return;
-    s.title = t->GetTitle();
+    s.title = view->GetTitle();
     if (kind <= StatusInSelection) {
         s.color = pixelColor(s.x, s.y);
         s.index = t->IsIndexed() ? pixelIndex(s.x, s.y) : -1;
@@ -58,7 +58,7 @@ void PaintWidget::showPointerStatus(const QPoint &p, int kind)
     s.layerCount = int(qMin<unsigned>(view->paintSettings().rules.layerCount, INT_MAX));
     s.pointerState = pointerState;
     s.selection = selectionTool.rect();
-    t->ShowStatus(PointerStatusText(s));
+    view->ShowStatus(PointerStatusText(s));
 }
 
 void PaintWidget::setSelection(int left, int top, int right, int bottom)
@@ -138,7 +138,7 @@ void PaintWidget::leaveEvent(QEvent *)
     hand.leave();
     selectionTool.leave();
     if (PointerSource *t = tools()) {
-        t->ShowStatus(MouseMovedOutText());
+        view->ShowStatus(MouseMovedOutText());
         t->HighlightIndex(0xFFFF);
     }
 }

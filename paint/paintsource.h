@@ -69,6 +69,7 @@ public:
     virtual void EditSelection() = 0;
     // Hides the view through the window.
     virtual void CloseFromMenu() = 0;
+    // Shows text in the main window's status line.
     virtual void ShowStatus(const QString &text) = 0;
     // Every key press and release of the paint widget.
     virtual void HandleKey(QKeyEvent *event) = 0;

@@ -99,7 +99,7 @@ class TestInspectorWindow : public QObject
         });
         QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
         if (!*ran)
-            QTest::qWaitFor([] { return false; }, 10500);
+            QTest::qWait(10500);
         return *ran && found;
     }
 
