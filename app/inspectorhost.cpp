@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMouseEvent>
 
 InspectorHost::InspectorHost(MainWindow *window, QMenu *viewMenu)
     : QObject(window), window(window)
@@ -50,9 +49,15 @@ void InspectorHost::AttachViews()
         views.append(v);
     if (window->CompositeView())
         views.append(window->CompositeView());
-    for (ViewWidget *view : views)
-        if (QWidget *paint = view->GetPaintWidget())
-            paint->installEventFilter(this);
+    // Each build makes new paint widgets; a connection ends with its widget.
+    for (ViewWidget *view : views) {
+        if (PaintWidget *paint = view->GetPaintWidget()) {
+            const int kind = view->GetId() & int(0xF0000000u);
+            const int layer = view->GetIndex();
+            connect(paint, &PaintWidget::pixelHovered, dock,
+                    [this, kind, layer](QPoint pixel) { dock->OnPixelHovered(kind, layer, pixel); });
+        }
+    }
 }
 
 void InspectorHost::DetachViews()
@@ -72,26 +77,4 @@ void InspectorHost::WatchPixel(int viewKind, int layer, QPoint pixel)
         OnActPixelInspector(true);
     }
     dock->WatchPixel(viewKind, layer, pixel);
-}
-
-bool InspectorHost::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() != QEvent::MouseMove || !dock->isVisible())
-        return false;
-    // The paint widget sits inside its view; find the view above it.
-    ViewWidget *view = nullptr;
-    for (QObject *o = watched->parent(); o && !view; o = o->parent())
-        view = qobject_cast<ViewWidget *>(o);
-    if (!view)
-        return false;
-    const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
-    const int zoom = qMax(1, view->GetZoom());
-    if (pos.x() < 0 || pos.y() < 0)
-        return false;
-    const QPoint pixel(pos.x() / zoom, pos.y() / zoom);
-    if (pixel.x() >= view->imageWidth || pixel.y() >= view->imageHeight)
-        return false;
-    const int kind = view->GetId() & int(0xF0000000u);
-    dock->OnPixelHovered(kind, view->GetIndex(), pixel);
-    return false;
 }

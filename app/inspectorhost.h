@@ -35,9 +35,6 @@ public:
 public Q_SLOTS:
     void OnActPixelInspector(bool on);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     MainWindow *window = nullptr;
     InspectorDock *dock = nullptr;

@@ -192,6 +192,8 @@ void PaintWidget::mouseMoveEvent(QMouseEvent *event)
     if (!t)
         return;
     const QPoint p = pixelAt(event->position());
+    if (event->position().x() >= 0 && event->position().y() >= 0 && p.x() < layerWidth() && p.y() < layerHeight())
+        Q_EMIT pixelHovered(p);
     if (t->HandToolOn()) {
         if (pointerState == 1) {
             const QPoint d = HandTool::dragStep(lastGlobalPos, event->globalPosition().toPoint());

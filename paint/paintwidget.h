@@ -103,6 +103,11 @@ public:
     // Context menu and its commands (paintmenu.cpp).
     QPoint ContextPos() const { return contextPos; }
     const QList<QAction *> &ZoomActions() const { return zoomActions; }
+Q_SIGNALS:
+    // The pointer moved over this pixel of the image (layer or display
+    // pixels), whatever tool is on.
+    void pixelHovered(QPoint pixel);
+
 public Q_SLOTS:
     void OnZoomTriggered();
     void OnGridToggled(bool on);
