@@ -89,7 +89,7 @@ private Q_SLOTS:
     // open; the choice made afterwards reaches the view and its saved state.
     void gridColourDialogOutlivesTheSimulation()
     {
-        ViewLayer *view = fx.window->LayerViews().at(0);
+        ViewLayer *view = fx.view(0);
         QPointer<ViewLayer> guard(view);
         QAbstractButton *gridColour = buttonWithTip(view, QStringLiteral("<b>Grid Color</b>"));
         QVERIFY(gridColour);
@@ -114,8 +114,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!guard);
         QTRY_COMPARE(fx.window->LayerViews().size(), 2);
         QVERIFY(!fx.window->TeardownPending());
-        QCOMPARE(fx.window->LayerViews().at(0)->gridMode, 1);
-        QVERIFY(!fx.window->LayerViews().at(0)->GetRecord().isNull());
+        QCOMPARE(fx.view(0)->gridMode, 1);
+        QVERIFY(!fx.view(0)->GetRecord().isNull());
     }
 
     // The system colour chooser opened from the grid colour dialog is open
@@ -123,7 +123,7 @@ private Q_SLOTS:
     void colourChooserOutlivesTheSimulation()
     {
         SetColorChooser(ColorChooser()); // the real QColorDialog
-        ViewLayer *view = fx.window->LayerViews().at(1);
+        ViewLayer *view = fx.view(1);
         QPointer<ViewLayer> guard(view);
         Seen seen;
         quint32 chosen = 0;

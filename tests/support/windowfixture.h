@@ -33,6 +33,7 @@ inline bool showOffPointer(ViewWidget *view, QSize viewport)
     return true;
 }
 
+// The first of owner's buttons whose tool tip starts with tipStart.
 inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
 {
     for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
