@@ -71,17 +71,17 @@ public:
     }
 
     // A running simulation in a new publisher (the previous one has removed
-    // its blocks first): the global block, layers 0, 1, ... as specs says,
+    // its blocks first): the global block, layers 0, 1, ... as described,
     // layer 0 announcing a display of that size when given, and the
     // presence lock. Tests fill in pixels and headers through pub->layer(n).
-    bool publish(const QList<sim::LayerSpec> &specs, QSize display = QSize())
+    bool publish(const QList<sim::LayerSpec> &layers, QSize display = QSize())
     {
         pub.reset();
         pub.reset(new sim::Publisher);
         if (!pub->createGlobal(255))
             return false;
-        for (int n = 0; n < specs.size(); ++n)
-            if (!pub->createLayer(n, specs.at(n)))
+        for (int n = 0; n < layers.size(); ++n)
+            if (!pub->createLayer(n, layers.at(n)))
                 return false;
         if (display.isValid())
             pub->layer(0)->setCompositeSize(display.width(), display.height());
