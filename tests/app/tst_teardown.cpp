@@ -2,19 +2,13 @@
 // event loop: the views stay (no longer reading their blocks) until it has
 // closed, the code after exec() finds its objects alive, and the teardown
 // follows on the next redraw tick, saving the states as usual.
-#include "app/mainwindow.h"
 #include "dialogs/colorchooser.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/modalscope.h"
 #include "modalwait.h"
 #include "palette/colorarea.h"
-#include "palette/palettewidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
-#include "views/viewlayer.h"
+#include "windowfixture.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -23,19 +17,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
 
-#include <memory>
+using fixture::buttonWithTip;
 
 namespace {
-
-QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
-{
-    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
-        if (b->toolTip().startsWith(tipStart))
-            return b;
-    return nullptr;
-}
 
 // What a test saw from inside the nested event loop; checked after it ended
 // so that a failed check never leaves a dialog open.
@@ -53,36 +38,27 @@ class TestTeardown : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
-    std::unique_ptr<sim::Publisher> pub;
-    std::unique_ptr<MainWindow> window;
+    WindowFixture fx;
 
-    // Layer 0 true colour with a display size, layer 1 indexed with 16 colours.
+    // Layer 0 true colour with a display size, layer 1 indexed with 16 greys.
     bool publish()
     {
-        pub.reset(new sim::Publisher);
-        if (!pub->createGlobal(255))
+        if (!fx.publish({sim::LayerSpec::of(40, 30), sim::LayerSpec::of(20, 10, 16, 8)}, QSize(40, 30)))
             return false;
-        sim::PublishedBlock *l0 = pub->createLayer(0, sim::LayerSpec::of(40, 30));
-        sim::PublishedBlock *l1 = pub->createLayer(1, sim::LayerSpec::of(20, 10, 16, 8));
-        if (!l0 || !l1)
-            return false;
-        l0->setCompositeSize(40, 30);
         for (int i = 0; i < 16; ++i)
-            l1->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
-        return pub->holdPresence(simlink::MainframeWindowClass);
+            fx.pub->layer(1)->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
+        return true;
     }
 
     // Ends the simulation and waits, bounded, until the redraw tick has seen
     // it end, then notes what the views look like meanwhile.
     void endSimulation(Seen *seen)
     {
-        pub->tearDown();
-        seen->deferred = QTest::qWaitFor([this] { return window->TeardownPending(); }, 5000);
-        seen->viewsKept = window->LayerViews().size() == 2 && window->PaletteViews().size() == 1;
+        fx.pub->tearDown();
+        seen->deferred = QTest::qWaitFor([this] { return fx.window->TeardownPending(); }, 5000);
+        seen->viewsKept = fx.window->LayerViews().size() == 2 && fx.window->PaletteViews().size() == 1;
         seen->blocksDropped = true;
-        for (ViewLayer *v : window->LayerViews())
+        for (ViewLayer *v : fx.window->LayerViews())
             seen->blocksDropped = seen->blocksDropped && v->GetRecord().isNull();
     }
 
@@ -96,21 +72,16 @@ private:
 private Q_SLOTS:
     void init()
     {
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
-        env.resetSettings();
+        fx.reset();
         QVERIFY(publish());
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        window->show();
-        QTRY_COMPARE(window->LayerViews().size(), 2);
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2));
     }
 
     void cleanup()
     {
         SetColorChooser(ColorChooser());
-        window.reset();
-        setMainWindow(nullptr);
-        pub.reset();
+        fx.clear();
         QCOMPARE(ModalScope::Depth(), 0);
     }
 
@@ -118,7 +89,7 @@ private Q_SLOTS:
     // open; the choice made afterwards reaches the view and its saved state.
     void gridColourDialogOutlivesTheSimulation()
     {
-        ViewLayer *view = window->LayerViews().at(0);
+        ViewLayer *view = fx.view(0);
         QPointer<ViewLayer> guard(view);
         QAbstractButton *gridColour = buttonWithTip(view, QStringLiteral("<b>Grid Color</b>"));
         QVERIFY(gridColour);
@@ -141,10 +112,10 @@ private Q_SLOTS:
         // The first tick after the dialog closed tears down; the simulation
         // that came back meanwhile is then found and its views restored.
         QTRY_VERIFY(!guard);
-        QTRY_COMPARE(window->LayerViews().size(), 2);
-        QVERIFY(!window->TeardownPending());
-        QCOMPARE(window->LayerViews().at(0)->gridMode, 1);
-        QVERIFY(!window->LayerViews().at(0)->GetRecord().isNull());
+        QTRY_COMPARE(fx.window->LayerViews().size(), 2);
+        QVERIFY(!fx.window->TeardownPending());
+        QCOMPARE(fx.view(0)->gridMode, 1);
+        QVERIFY(!fx.view(0)->GetRecord().isNull());
     }
 
     // The system colour chooser opened from the grid colour dialog is open
@@ -152,7 +123,7 @@ private Q_SLOTS:
     void colourChooserOutlivesTheSimulation()
     {
         SetColorChooser(ColorChooser()); // the real QColorDialog
-        ViewLayer *view = window->LayerViews().at(1);
+        ViewLayer *view = fx.view(1);
         QPointer<ViewLayer> guard(view);
         Seen seen;
         quint32 chosen = 0;
@@ -176,15 +147,15 @@ private Q_SLOTS:
         QVERIFY(guard);
         QCOMPARE(view->gridColor, 0xFF123456u);
         QTRY_VERIFY(!guard);
-        QVERIFY(window->LayerViews().isEmpty());
-        QVERIFY(!window->TeardownPending());
+        QVERIFY(fx.window->LayerViews().isEmpty());
+        QVERIFY(!fx.window->TeardownPending());
     }
 
     // A swatch's context menu is open when the simulation ends; its entry
     // still works and the swatch is freed once, by the teardown.
     void swatchMenuOutlivesTheSimulation()
     {
-        ColorItem *six = window->PaletteViews().first()->GetColorArea()->Items().at(6);
+        ColorItem *six = fx.window->PaletteViews().first()->GetColorArea()->Items().at(6);
         QPointer<ColorItem> guard(six);
         QApplication::clipboard()->clear();
         Seen seen;
@@ -202,10 +173,10 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("6"));
         QVERIFY(guard);
         QTRY_VERIFY(!guard);
-        QVERIFY(window->PaletteViews().isEmpty());
+        QVERIFY(fx.window->PaletteViews().isEmpty());
         // The states were saved at the deferred teardown: the signature holds
         // both layers and the palette.
-        QCOMPARE(window->Signature().size(), 4 + 2 + 1);
+        QCOMPARE(fx.window->Signature().size(), 4 + 2 + 1);
     }
 };
 

@@ -2,22 +2,13 @@
 // a View entry is checked exactly while its view or panel is shown, a palette
 // button is enabled exactly while its panel is hidden - after a build, a
 // restore, a palette button, a close button and a menu entry alike.
-#include "app/mainwindow.h"
 #include "dialogs/buttons.h"
-#include "palette/palettewidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -50,27 +41,21 @@ class TestViewControls : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
-    std::unique_ptr<sim::Publisher> pub;
-    std::unique_ptr<MainWindow> window;
+    WindowFixture fx;
     QMenu *viewMenu = nullptr;
 
     // Layer 0 true colour with a display size, layer 1 indexed (16 colours)
     // with a virtual screen three times its height.
     bool publish()
     {
-        pub.reset(new sim::Publisher);
-        if (!pub->createGlobal(255))
-            return false;
-        sim::PublishedBlock *l0 = pub->createLayer(0, sim::LayerSpec::of(40, 30));
         sim::LayerSpec s1 = sim::LayerSpec::of(20, 10, 16, 8);
         s1.vySize = 30;
-        sim::PublishedBlock *l1 = pub->createLayer(1, s1);
-        if (!l0 || !l1)
-            return false;
-        l0->setCompositeSize(40, 30);
-        return pub->holdPresence(simlink::MainframeWindowClass);
+        return fx.publish({sim::LayerSpec::of(40, 30), s1}, QSize(40, 30));
+    }
+    // Both layer views built and laid out.
+    bool viewsBuilt()
+    {
+        return fx.waitForViews(2) && QTest::qWaitFor([this] { return fx.view(1)->isVisible(); }, 5000);
     }
 
     QAction *layerEntry(int n) { return entry(submenu(viewMenu, QStringLiteral("Visible &Layer")), QStringLiteral("Layer &%1").arg(n)); }
@@ -82,19 +67,19 @@ private:
     QString outOfStep()
     {
         const auto shown = [](QWidget *w) { return !w->isHidden(); };
-        for (ViewLayer *v : window->LayerViews())
+        for (ViewLayer *v : fx.window->LayerViews())
             if (!layerEntry(v->GetIndex()) || layerEntry(v->GetIndex())->isChecked() != shown(v))
                 return QStringLiteral("layer %1").arg(v->GetIndex());
-        for (ViewVirtLayer *v : window->VirtViews())
+        for (ViewVirtLayer *v : fx.window->VirtViews())
             if (!virtEntry(v->GetIndex()) || virtEntry(v->GetIndex())->isChecked() != shown(v))
                 return QStringLiteral("virtual layer %1").arg(v->GetIndex());
-        for (PaletteWidget *p : window->PaletteViews()) {
+        for (PaletteWidget *p : fx.window->PaletteViews()) {
             if (!paletteEntry(p->GetIndex()) || paletteEntry(p->GetIndex())->isChecked() != shown(p))
                 return QStringLiteral("palette entry %1").arg(p->GetIndex());
             if (p->View()->GetPaletteButton()->isEnabled() != !shown(p))
                 return QStringLiteral("palette button %1").arg(p->GetIndex());
         }
-        if (ViewComposite *c = window->CompositeView())
+        if (ViewComposite *c = fx.window->CompositeView())
             if (compositeEntry()->isChecked() != shown(c))
                 return QStringLiteral("composite");
         return QString();
@@ -103,31 +88,22 @@ private:
 private Q_SLOTS:
     void init()
     {
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
-        env.resetSettings();
+        fx.reset();
         QVERIFY(publish());
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        window->show();
-        viewMenu = submenu(window->menuBar(), QStringLiteral("&View"));
+        QVERIFY(fx.openWindow());
+        viewMenu = submenu(fx.window->menuBar(), QStringLiteral("&View"));
         QVERIFY(viewMenu);
-        QTRY_COMPARE(window->LayerViews().size(), 2);
-        QTRY_VERIFY(window->LayerViews().at(1)->isVisible());
+        QVERIFY(viewsBuilt());
     }
 
-    void cleanup()
-    {
-        window.reset();
-        setMainWindow(nullptr);
-        pub.reset();
-    }
+    void cleanup() { fx.clear(); }
 
     // Close button, palette button and menu entry each keep the panel, its
     // entry and its button in step; the palette button refits the window.
     void paletteControlsInStep()
     {
         QCOMPARE(outOfStep(), QString());
-        PaletteWidget *panel = window->PaletteViews().first();
+        PaletteWidget *panel = fx.window->PaletteViews().first();
         QAbstractButton *button = panel->View()->GetPaletteButton();
         QVERIFY(!button->isEnabled());
 
@@ -135,12 +111,14 @@ private Q_SLOTS:
         QVERIFY(panel->isHidden());
         QCOMPARE(outOfStep(), QString());
 
-        window->resize(360, 310);
+        // As small as the layouts allow (larger than asked for).
+        fx.window->resize(360, 310);
+        const QSize small = fx.window->size();
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(!panel->isHidden());
         QVERIFY(paletteEntry(1)->isChecked());
         QCOMPARE(outOfStep(), QString());
-        QTRY_VERIFY(window->size() != QSize(360, 310));
+        QTRY_VERIFY(fx.window->size() != small);
 
         paletteEntry(1)->trigger();
         QVERIFY(panel->isHidden());
@@ -154,14 +132,14 @@ private Q_SLOTS:
     void closeButtonsUncheckTheirEntries()
     {
         virtEntry(1)->trigger();
-        QVERIFY(!window->VirtViews().first()->isHidden());
+        QVERIFY(!fx.window->VirtViews().first()->isHidden());
         QCOMPARE(outOfStep(), QString());
-        QTest::mouseClick(closeButtonOf(window->VirtViews().first()), Qt::LeftButton);
-        QTest::mouseClick(closeButtonOf(window->LayerViews().at(0)), Qt::LeftButton);
-        QTest::mouseClick(closeButtonOf(window->CompositeView()), Qt::LeftButton);
-        QVERIFY(window->VirtViews().first()->isHidden());
-        QVERIFY(window->LayerViews().at(0)->isHidden());
-        QVERIFY(window->CompositeView()->isHidden());
+        QTest::mouseClick(closeButtonOf(fx.window->VirtViews().first()), Qt::LeftButton);
+        QTest::mouseClick(closeButtonOf(fx.view(0)), Qt::LeftButton);
+        QTest::mouseClick(closeButtonOf(fx.window->CompositeView()), Qt::LeftButton);
+        QVERIFY(fx.window->VirtViews().first()->isHidden());
+        QVERIFY(fx.view(0)->isHidden());
+        QVERIFY(fx.window->CompositeView()->isHidden());
         QCOMPARE(outOfStep(), QString());
     }
 
@@ -170,42 +148,40 @@ private Q_SLOTS:
     void restartRestoresShownAndHiddenAlike()
     {
         const auto cycle = [this] {
-            pub.reset();
-            QTRY_VERIFY(window->LayerViews().isEmpty());
+            QVERIFY(fx.endSimulation());
             QVERIFY(publish());
-            QTRY_COMPARE(window->LayerViews().size(), 2);
-            QTRY_VERIFY(window->LayerViews().at(1)->isVisible());
+            QVERIFY(viewsBuilt());
         };
 
         // Palette and layer 0 hidden; the virtual view and composite shown.
         paletteEntry(1)->trigger();
         virtEntry(1)->trigger();
-        QTest::mouseClick(closeButtonOf(window->LayerViews().at(0)), Qt::LeftButton);
+        QTest::mouseClick(closeButtonOf(fx.view(0)), Qt::LeftButton);
         QCOMPARE(outOfStep(), QString());
         cycle();
-        QVERIFY(window->PaletteViews().first()->isHidden());
-        QVERIFY(window->LayerViews().at(0)->isHidden());
-        QVERIFY(!window->LayerViews().at(1)->isHidden());
-        QVERIFY(!window->VirtViews().first()->isHidden());
-        QVERIFY(!window->CompositeView()->isHidden());
+        QVERIFY(fx.window->PaletteViews().first()->isHidden());
+        QVERIFY(fx.view(0)->isHidden());
+        QVERIFY(!fx.view(1)->isHidden());
+        QVERIFY(!fx.window->VirtViews().first()->isHidden());
+        QVERIFY(!fx.window->CompositeView()->isHidden());
         QCOMPARE(outOfStep(), QString());
         // The palette button can bring the panel back.
-        QAbstractButton *button = window->PaletteViews().first()->View()->GetPaletteButton();
+        QAbstractButton *button = fx.window->PaletteViews().first()->View()->GetPaletteButton();
         QVERIFY(button->isEnabled());
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(!window->PaletteViews().first()->isHidden());
+        QVERIFY(!fx.window->PaletteViews().first()->isHidden());
         QCOMPARE(outOfStep(), QString());
 
         // The other way round: all shown except the composite.
         layerEntry(0)->trigger();
-        QTest::mouseClick(closeButtonOf(window->VirtViews().first()), Qt::LeftButton);
+        QTest::mouseClick(closeButtonOf(fx.window->VirtViews().first()), Qt::LeftButton);
         compositeEntry()->trigger();
-        QVERIFY(window->CompositeView()->isHidden());
+        QVERIFY(fx.window->CompositeView()->isHidden());
         cycle();
-        QVERIFY(!window->PaletteViews().first()->isHidden());
-        QVERIFY(!window->LayerViews().at(0)->isHidden());
-        QVERIFY(window->VirtViews().first()->isHidden());
-        QVERIFY(window->CompositeView()->isHidden());
+        QVERIFY(!fx.window->PaletteViews().first()->isHidden());
+        QVERIFY(!fx.view(0)->isHidden());
+        QVERIFY(fx.window->VirtViews().first()->isHidden());
+        QVERIFY(fx.window->CompositeView()->isHidden());
         QCOMPARE(outOfStep(), QString());
     }
 };

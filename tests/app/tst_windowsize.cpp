@@ -2,24 +2,13 @@
 // widgets for no more layer pixels than its block holds (while its strip
 // still shows the claimed sizes), the main window never grows beyond its
 // screen, and the window-size restore makes room for every layer view.
-#include "app/mainwindow.h"
-#include "paint/paintwidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
 #include "views/infowidgets.h"
-#include "views/scrollareas.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
+#include "windowfixture.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
-#include <QScrollBar>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -42,43 +31,22 @@ class TestWindowSize : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
-    std::unique_ptr<sim::Publisher> pub;
-    std::unique_ptr<MainWindow> window;
-
-    void start()
-    {
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
+    WindowFixture fx;
 
     // Runs the window-size restore now (what the 15 ms timer would run).
-    void fit() { window->OnTimerResize(); }
+    void fit() { fx.window->OnTimerResize(); }
 
     void checkWithinScreen()
     {
+        MainWindow *window = fx.window.get();
         const QSize avail = window->screen()->availableGeometry().size();
         QVERIFY2(window->frameGeometry().width() <= avail.width() && window->frameGeometry().height() <= avail.height(),
                  qPrintable(QStringLiteral("%1 x %2").arg(window->width()).arg(window->height())));
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
-        env.resetSettings();
-        pub.reset(new sim::Publisher);
-    }
-
-    void cleanup()
-    {
-        window.reset();
-        setMainWindow(nullptr);
-        pub.reset();
-    }
+    void init() { fx.reset(); }
+    void cleanup() { fx.clear(); }
 
     void heldSizeRule()
     {
@@ -104,19 +72,15 @@ private Q_SLOTS:
     // The header claims 2147483647 x 65535 for a block of 64 x 48 pixels.
     void absurdHeaderStaysBounded()
     {
-        QVERIFY(pub->createGlobal(255));
-        sim::LayerSpec s = sim::LayerSpec::of(64, 48);
-        sim::PublishedBlock *l0 = pub->createLayer(0, s);
-        QVERIFY(l0);
+        QVERIFY(fx.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)));
+        sim::PublishedBlock *l0 = fx.pub->layer(0);
         l0->setXSize(2147483647);
         l0->setYSize(65535);
         l0->setVxSize(2147483647);
         l0->setVySize(65535);
-        l0->setCompositeSize(64, 48);
-        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
-        start();
-        QTRY_COMPARE(window->LayerViews().size(), 1);
-        ViewLayer *view = window->LayerViews().first();
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(1));
+        ViewLayer *view = fx.view(0);
 
         // Widgets and hints are sized for the held pixels only.
         const QSize held(3072, 0);
@@ -125,19 +89,21 @@ private Q_SLOTS:
         view->SetZoom(16);
         QCOMPARE(view->GetPaintWidget()->size(), held * 16);
         QVERIFY(view->sizeHint().width() < 3072 * 16 + 1000);
-        QVERIFY(window->ScrollArea()->sizeHint().height() < 1000);
+        QVERIFY(fx.window->ScrollArea()->sizeHint().height() < 1000);
         // The strip tells what the header claims.
         auto *strip = view->findChild<LayerInfoWidget *>();
         QCOMPARE(strip->SizeLabel()->text(), QStringLiteral("2147483647 x 65535"));
         // Not a virtual screen larger than the layer: no virtual view. The
         // composite is sized by its own header field.
-        QVERIFY(window->VirtViews().isEmpty());
+        QVERIFY(fx.window->VirtViews().isEmpty());
 
         fit();
         checkWithinScreen();
-        window->resize(200, 150);
-        QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
-        QTRY_VERIFY(window->width() > 200);
+        // As small as the layouts allow (larger than asked for).
+        fx.window->resize(200, 150);
+        const int small = fx.window->width();
+        QTest::keyClick(fx.window.get(), Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(fx.window->width() > small);
         checkWithinScreen();
 
         // A header that changes to other absurd values while connected.
@@ -153,11 +119,11 @@ private Q_SLOTS:
         checkWithinScreen();
 
         // Repaints at the largest zoom allocate for the window, not the header.
-        window->repaint();
+        fx.window->repaint();
         QVERIFY(residentMiB() < 250);
 
-        pub->tearDown();
-        QTRY_VERIFY(window->LayerViews().isEmpty());
+        fx.pub->tearDown();
+        QTRY_VERIFY(fx.window->LayerViews().isEmpty());
         fit();
         checkWithinScreen();
     }
@@ -166,16 +132,13 @@ private Q_SLOTS:
     // the rows that fit at the layer's row length.
     void virtualScreenCutToTheBlock()
     {
-        QVERIFY(pub->createGlobal(255));
-        sim::LayerSpec s = sim::LayerSpec::of(32, 24);
-        sim::PublishedBlock *l0 = pub->createLayer(0, s);
-        QVERIFY(l0);
+        QVERIFY(fx.publish({sim::LayerSpec::of(32, 24)}));
+        sim::PublishedBlock *l0 = fx.pub->layer(0);
         l0->setVxSize(40000);
         l0->setVySize(50000);
-        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
-        start();
-        QTRY_COMPARE(window->VirtViews().size(), 1);
-        ViewVirtLayer *virt = window->VirtViews().first();
+        QVERIFY(fx.openWindow());
+        QTRY_COMPARE(fx.window->VirtViews().size(), 1);
+        ViewVirtLayer *virt = fx.window->VirtViews().first();
         const qint64 pixels = (l0->size() - 4096) / 4;
         QCOMPARE(virt->GetPaintWidget()->size(), QSize(int(pixels), int(pixels / 32)));
         auto *strip = virt->findChild<LayerInfoWidget *>();
@@ -185,44 +148,36 @@ private Q_SLOTS:
     // Large but genuine layers: the fit stops at the screen's edge.
     void largeLayersFitTheScreen()
     {
-        QVERIFY(pub->createGlobal(255));
-        QVERIFY(pub->createLayer(0, sim::LayerSpec::of(1200, 900)));
-        QVERIFY(pub->createLayer(1, sim::LayerSpec::of(1200, 900)));
-        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
-        start();
-        QTRY_COMPARE(window->LayerViews().size(), 2);
-        window->LayerViews().at(0)->SetZoom(4);
+        QVERIFY(fx.publish({sim::LayerSpec::of(1200, 900), sim::LayerSpec::of(1200, 900)}));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2));
+        fx.view(0)->SetZoom(4);
         fit();
         checkWithinScreen();
-        window->ResizeWithinScreen(QSize(100000, 100000));
+        fx.window->ResizeWithinScreen(QSize(100000, 100000));
         checkWithinScreen();
-        QCOMPARE(window->size(), window->ScreenLimit());
-        window->ResizeWithinScreen(QSize(700, 700));
-        QCOMPARE(window->size(), QSize(700, 700));
+        QCOMPARE(fx.window->size(), fx.window->ScreenLimit());
+        fx.window->ResizeWithinScreen(QSize(700, 700));
+        QCOMPARE(fx.window->size(), QSize(700, 700));
     }
 
     // With a composite the views sit in the scroll area: the restore gives
     // it the height of every layer view.
     void restoreShowsEveryLayerView()
     {
-        QVERIFY(pub->createGlobal(255));
-        sim::PublishedBlock *l0 = pub->createLayer(0, sim::LayerSpec::of(40, 30));
-        QVERIFY(l0);
-        l0->setCompositeSize(40, 30);
         // Two layer views: with their selection strips, three would be
         // taller than the offscreen screen.
-        QVERIFY(pub->createLayer(1, sim::LayerSpec::of(30, 20)));
-        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
-        start();
-        QTRY_VERIFY(window->CompositeView());
-        LayerScrollArea *area = window->ScrollArea();
-        QCOMPARE(area->sizeHint().height(), window->ViewContainer()->sizeHint().height() + 2 * area->lineWidth());
+        QVERIFY(fx.publish({sim::LayerSpec::of(40, 30), sim::LayerSpec::of(30, 20)}, QSize(40, 30)));
+        QVERIFY(fx.openWindow());
+        QTRY_VERIFY(fx.window->CompositeView());
+        LayerScrollArea *area = fx.window->ScrollArea();
+        QCOMPARE(area->sizeHint().height(), fx.window->ViewContainer()->sizeHint().height() + 2 * area->lineWidth());
         fit();
-        QTRY_VERIFY(window->LayerViews().last()->isVisible());
+        QTRY_VERIFY(fx.window->LayerViews().last()->isVisible());
         // The window is as tall as the views need (the offscreen screen is
         // too narrow for the composite beside them, so only heights count).
         QVERIFY(area->height() >= area->sizeHint().height());
-        for (ViewLayer *v : window->LayerViews()) {
+        for (ViewLayer *v : fx.window->LayerViews()) {
             const int bottom = v->mapTo(area, QPoint(0, 0)).y() + v->height();
             QVERIFY2(bottom <= area->height(), qPrintable(QStringLiteral("layer %1").arg(v->GetIndex())));
         }

@@ -2,27 +2,15 @@
 // of a published simulation: its items, tips and enabled states, what each
 // copy puts on the system clipboard, and the zoom, grid, fit-window and
 // close commands; the simulation ending while the menu is open.
-#include "app/mainwindow.h"
 #include "dialogs/modalscope.h"
 #include "modalwait.h"
-#include "paint/paintwidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
-#include "views/scrollareas.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
+#include "windowfixture.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QMenu>
 #include <QPointer>
-#include <QScrollBar>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -89,43 +77,27 @@ class TestPaintMenu : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
-    std::unique_ptr<sim::Publisher> pub;
-    std::unique_ptr<MainWindow> window;
+    WindowFixture fx;
+    MainWindow *window = nullptr;
 
-    // One true-colour layer of w x h with a display of the same size.
-    bool publish(int w, int h)
+    // A new window on a simulation of one true-colour layer of w x h with
+    // layerPixel's pixels and a display of the same size.
+    bool start(int w, int h)
     {
-        pub.reset(new sim::Publisher);
-        if (!pub->createGlobal(255))
+        fx.closeWindow();
+        if (!fx.publish({sim::LayerSpec::of(w, h)}, QSize(w, h)))
             return false;
-        sim::PublishedBlock *l0 = pub->createLayer(0, sim::LayerSpec::of(w, h));
-        if (!l0)
-            return false;
-        l0->setCompositeSize(w, h);
+        sim::PublishedBlock *l0 = fx.pub->layer(0);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 l0->setPixel32(x, y, layerPixel(x, y));
         l0->bumpContent();
-        return pub->holdPresence(simlink::MainframeWindowClass);
+        const bool opened = fx.openWindow();
+        window = fx.window.get();
+        return opened && fx.waitForViews(1, WindowFixture::WithComposite);
     }
 
-    void start(int w, int h)
-    {
-        window.reset();
-        setMainWindow(nullptr);
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
-        QVERIFY(publish(w, h));
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        window->show();
-        QTRY_COMPARE(window->LayerViews().size(), 1);
-        QTRY_VERIFY(window->CompositeView());
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-
-    ViewLayer *layerView() { return window->LayerViews().at(0); }
+    ViewLayer *layerView() { return fx.view(0); }
 
     // Right-clicks the paint widget at pos (widget pixels) and runs action
     // on the open menu, which is closed afterwards unless the action did.
@@ -175,16 +147,14 @@ private:
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
+        fx.reset();
         QApplication::clipboard()->clear();
-        start(40, 30);
+        QVERIFY(start(40, 30));
     }
 
     void cleanup()
     {
-        window.reset();
-        setMainWindow(nullptr);
-        pub.reset();
+        fx.clear();
         QCOMPARE(ModalScope::Depth(), 0);
     }
 
@@ -229,10 +199,7 @@ private Q_SLOTS:
     {
         ViewLayer *view = layerView();
         view->SetZoom(4);
-        QAbstractButton *button = nullptr;
-        for (QAbstractButton *b : view->findChildren<QAbstractButton *>())
-            if (b->toolTip().startsWith(QStringLiteral("<b>Grid</b>")))
-                button = b;
+        QAbstractButton *button = fixture::buttonWithTip(view, QStringLiteral("<b>Grid</b>"));
         QVERIFY(button);
         QVERIFY(choose(view->GetPaintWidget(), QPoint(5, 5), QStringLiteral("&Grid")));
         QVERIFY(view->gridOn);
@@ -280,7 +247,7 @@ private Q_SLOTS:
     // in view when scrolled. The composite always copies the whole display.
     void contentCopyPartialWhenScrolledAndWholeComposite()
     {
-        start(400, 300);
+        QVERIFY(start(400, 300));
         ViewLayer *view = layerView();
         view->SetZoom(4);
         QScrollBar *h = view->GetScrollArea()->horizontalScrollBar();
@@ -315,7 +282,7 @@ private Q_SLOTS:
     // nothing and says so.
     void tooLargeSelectionCopiesNothing()
     {
-        start(4000, 300);
+        QVERIFY(start(4000, 300));
         ViewLayer *view = layerView();
         view->SetZoom(16);
         view->SetSelection(0, 0, 4000, 300);
@@ -344,7 +311,7 @@ private Q_SLOTS:
         QTRY_COMPARE(window->size(), window->sizeHint().boundedTo(window->ScreenLimit()));
         QCOMPARE(window->height(), window->sizeHint().height());
 
-        start(400, 300);
+        QVERIFY(start(400, 300));
         layerView()->SetZoom(16);
         // The window's hint follows the view's new size once the layouts ran.
         QTRY_VERIFY(window->sizeHint().width() > window->ScreenLimit().width());
@@ -363,7 +330,7 @@ private Q_SLOTS:
         bool deferred = false;
         bool kept = false;
         QVERIFY(rightClick(paint, QPoint(7, 5), [&](QMenu *menu) {
-            pub->tearDown();
+            fx.pub->tearDown();
             deferred = QTest::qWaitFor([this] { return window->TeardownPending(); }, 5000);
             kept = window->LayerViews().size() == 1;
             if (QAction *a = item(menu, QStringLiteral("Copy co&lor")))

@@ -1,33 +1,18 @@
 // Pointer events over real views on a publisher's blocks: the status line,
 // the pointer input read back from the blocks (layer, virtual screen,
 // composite), the palette highlight, the hand tool's cursors and scrolling.
-#include "testenv.h"
-#include "viewfixture.h"
-#include "app/mainwindow.h"
-
 #include "dialogs/buttons.h"
 #include "dialogs/scale.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QScrollBar>
 #include <QSignalSpy>
-#include <QtTest>
-
-#include <memory>
 
 using namespace fixture;
 
 namespace {
-
-// The widget point at the middle of layer pixel (x, y).
-QPoint at(int x, int y, int zoom)
-{
-    return QPoint(x * zoom + zoom / 2, y * zoom + zoom / 2);
-}
 
 Qt::CursorShape overrideShape()
 {
@@ -42,36 +27,23 @@ class TestPointer : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
-
-    // Shows the view as a window and brings the pointer over its info strip,
-    // off the paint widget, so the next move into the paint widget enters it.
-    void showView(ViewWidget *view, QSize viewport)
-    {
-        showWithViewport(view, viewport);
-        QVERIFY(QTest::qWaitForWindowExposed(view));
-        QTest::mouseMove(view, QPoint(1, 1));
-    }
+    WindowFixture fx;
+    MainWindow *window = nullptr;
+    sim::Publisher *pub = nullptr;
 
     void pointOutside(ViewWidget *view) { QTest::mouseMove(view, QPoint(1, 1)); }
 
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
+        fx.reset();
         SetScale(1.0f);
-        pub.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        pub.reset(new sim::Publisher);
+        window = &fx.openHost();
+        pub = fx.pub.get();
     }
     void cleanup()
     {
-        pub.reset();
-        window.reset();
+        fx.clear();
         SetScale(0);
         QCOMPARE(QGuiApplication::overrideCursor(), static_cast<QCursor *>(nullptr));
     }
@@ -85,7 +57,7 @@ private Q_SLOTS:
         b->setPixel32(3, 4, 0xFF123456);
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
         view->SetZoom(2);
-        showView(view.get(), QSize(60, 40));
+        QVERIFY(showOffPointer(view.get(), QSize(60, 40)));
         PaintWidget *pw = view->GetPaintWidget();
 
         window->layerCount = 1;
@@ -128,7 +100,7 @@ private Q_SLOTS:
         view->Refresh();
         window->layerCount = 1;
         QSignalSpy hovered(view.get(), &ViewLayer::IndexHovered);
-        showView(view.get(), QSize(40, 40));
+        QVERIFY(showOffPointer(view.get(), QSize(40, 40)));
         PaintWidget *pw = view->GetPaintWidget();
 
         QTest::mouseMove(pw, at(5, 6, 1));
@@ -149,7 +121,7 @@ private Q_SLOTS:
         QVERIFY(b);
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
         view->SetZoom(4);
-        showView(view.get(), QSize(200, 150));
+        QVERIFY(showOffPointer(view.get(), QSize(200, 150)));
         PaintWidget *pw = view->GetPaintWidget();
         const auto fields = [b] { return QList<int>{b->pointerX(), b->pointerY(), b->pointerPressed()}; };
 
@@ -184,9 +156,9 @@ private Q_SLOTS:
         QVERIFY(b);
         b->setXOrg(0);
         b->setYOrg(240);
-        ViewLayer layer(window.get(), infoOf(0, s));
+        ViewLayer layer(window, infoOf(0, s));
         std::unique_ptr<ViewVirtLayer> virt(new ViewVirtLayer(nullptr, &layer));
-        showView(virt.get(), QSize(330, 300));
+        QVERIFY(showOffPointer(virt.get(), QSize(330, 300)));
         scrollTo(virt.get(), 0, 200);
         PaintWidget *pw = virt->GetPaintWidget();
         QCOMPARE(pw->size(), QSize(320, 480));
@@ -211,12 +183,12 @@ private Q_SLOTS:
         sim::PublishedBlock *b1 = pub->createLayer(1, s1);
         QVERIFY(b0 && b1);
         b0->setCompositeSize(64, 48);
-        ViewLayer v0(window.get(), infoOf(0, s0));
-        ViewLayer v1(window.get(), infoOf(1, s1));
+        ViewLayer v0(window, infoOf(0, s0));
+        ViewLayer v1(window, infoOf(1, s1));
         QList<ViewLayer *> list{&v0, &v1};
         std::unique_ptr<ViewComposite> composite(new ViewComposite(nullptr, &list));
         composite->SetZoom(2);
-        showView(composite.get(), QSize(140, 100));
+        QVERIFY(showOffPointer(composite.get(), QSize(140, 100)));
 
         QTest::mousePress(composite->GetPaintWidget(), Qt::LeftButton, Qt::NoModifier, at(12, 13, 2));
         QCOMPARE(QList<int>({b0->pointerX(), b0->pointerY(), b0->pointerPressed()}), QList<int>({12, 13, 1}));
@@ -230,7 +202,7 @@ private Q_SLOTS:
         const sim::LayerSpec s = spec(200, 150);
         QVERIFY(pub->createLayer(0, s));
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
-        showView(view.get(), QSize(100, 80));
+        QVERIFY(showOffPointer(view.get(), QSize(100, 80)));
         PaintWidget *pw = view->GetPaintWidget();
         QScrollBar *h = view->GetScrollArea()->horizontalScrollBar();
         QScrollBar *v = view->GetScrollArea()->verticalScrollBar();
@@ -264,7 +236,7 @@ private Q_SLOTS:
         const sim::LayerSpec s = spec(50, 40);
         QVERIFY(pub->createLayer(0, s));
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
-        showView(view.get(), QSize(60, 50));
+        QVERIFY(showOffPointer(view.get(), QSize(60, 50)));
         view->handOn = true;
         view->selectionOn = true;
         QTest::mouseMove(view->GetPaintWidget(), QPoint(20, 20));
@@ -282,7 +254,7 @@ private Q_SLOTS:
         const sim::LayerSpec s = spec(50, 40);
         QVERIFY(pub->createLayer(0, s));
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
-        showView(view.get(), QSize(60, 50));
+        QVERIFY(showOffPointer(view.get(), QSize(60, 50)));
         view->GetSelectionButton()->click();
         QTest::mouseMove(view->GetPaintWidget(), QPoint(20, 20));
         QCOMPARE(overrideShape(), Qt::CrossCursor);

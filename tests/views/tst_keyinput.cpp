@@ -1,31 +1,15 @@
 // Keys typed into real views of a published simulation: the key word that
 // reaches the layer's block, the status line, the keys that are dropped,
 // and the keys the hand and selection tools keep for themselves.
-#include "app/mainwindow.h"
-#include "paint/paintwidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
 #include "views/keytext.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
+#include "windowfixture.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QtTest>
 
-#include <memory>
+using fixture::buttonWithTip;
 
 namespace {
-
-QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
-{
-    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
-        if (b->toolTip().startsWith(tipStart))
-            return b;
-    return nullptr;
-}
 
 const QString Untouched = QStringLiteral("untouched");
 
@@ -36,14 +20,12 @@ class TestKeyInput : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
-    std::unique_ptr<sim::Publisher> pub;
-    std::unique_ptr<MainWindow> window;
+    WindowFixture fx;
+    MainWindow *window = nullptr;
     sim::PublishedBlock *layer0 = nullptr;
     sim::PublishedBlock *layer1 = nullptr;
 
-    ViewLayer *view(int n) { return window->LayerViews().at(n); }
+    ViewLayer *view(int n) { return fx.view(n); }
     PaintWidget *paint(int n) { return view(n)->GetPaintWidget(); }
 
     // Clears the key field and the status line before the next key.
@@ -63,29 +45,17 @@ private:
 private Q_SLOTS:
     void init()
     {
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount));
-        env.resetSettings();
-        pub.reset(new sim::Publisher);
-        QVERIFY(pub->createGlobal(255));
-        layer0 = pub->createLayer(0, sim::LayerSpec::of(40, 30));
-        layer1 = pub->createLayer(1, sim::LayerSpec::of(20, 10));
-        QVERIFY(layer0 && layer1);
-        layer0->setCompositeSize(40, 30);
-        QVERIFY(pub->holdPresence(simlink::MainframeWindowClass));
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        window->show();
-        QTRY_COMPARE(window->LayerViews().size(), 2);
-        QTRY_VERIFY(window->CompositeView());
+        fx.reset();
+        QVERIFY(fx.publish({sim::LayerSpec::of(40, 30), sim::LayerSpec::of(20, 10)}, QSize(40, 30)));
+        layer0 = fx.pub->layer(0);
+        layer1 = fx.pub->layer(1);
+        QVERIFY(fx.openWindow());
+        window = fx.window.get();
+        QVERIFY(fx.waitForViews(2, WindowFixture::WithComposite));
         reset();
     }
 
-    void cleanup()
-    {
-        window.reset();
-        setMainWindow(nullptr);
-        pub.reset();
-    }
+    void cleanup() { fx.clear(); }
 
     // Left pressed and released: one word each, in the view's own block,
     // with the state byte 01 then 00, and the two status lines.

@@ -2,36 +2,23 @@
 // the view's bottom row, setting a selection by numbers (also through the
 // strip's dialog), zoom changes, the minimal view, and the selection that
 // comes back with the view's state after the simulation restarts.
-#include "modalwait.h"
-#include "testenv.h"
-#include "viewfixture.h"
-#include "app/mainwindow.h"
-
 #include "dialogs/buttons.h"
 #include "dialogs/modalscope.h"
 #include "dialogs/scale.h"
+#include "modalwait.h"
 #include "selection/editselectiondialog.h"
 #include "selection/selectionrect.h"
 #include "selection/selectionwidget.h"
-#include "simlink/connection.h"
-#include "views/viewlayer.h"
+#include "windowfixture.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QtTest>
-
-#include <memory>
 
 using namespace fixture;
 
 namespace {
-
-QPoint at(int x, int y, int zoom)
-{
-    return QPoint(x * zoom + zoom / 2, y * zoom + zoom / 2);
-}
 
 QStringList stripTexts(ViewWidget *view)
 {
@@ -46,38 +33,29 @@ class TestSelectionTool : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<sim::Publisher> pub;
+    WindowFixture fx;
+    MainWindow *window = nullptr;
+    sim::Publisher *pub = nullptr;
 
     std::unique_ptr<ViewLayer> shownLayer(const sim::LayerSpec &s, int zoom)
     {
         std::unique_ptr<ViewLayer> view(new ViewLayer(nullptr, infoOf(0, s)));
         view->SetZoom(zoom);
-        showWithViewport(view.get(), QSize(200, 150));
-        if (!QTest::qWaitForWindowExposed(view.get()))
-            return nullptr;
-        QTest::mouseMove(view.get(), QPoint(1, 1));
-        return view;
+        return showOffPointer(view.get(), QSize(200, 150)) ? std::move(view) : nullptr;
     }
 
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
+        fx.reset();
         SetScale(1.0f);
-        pub.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        quiet(*window);
-        pub.reset(new sim::Publisher);
+        window = &fx.openHost();
+        pub = fx.pub.get();
         window->layerCount = 1;
     }
     void cleanup()
     {
-        pub.reset();
-        window.reset();
-        setMainWindow(nullptr);
+        fx.clear();
         SetScale(0);
     }
 
@@ -154,7 +132,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(40, 30);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(window, infoOf(0, s));
         PaintWidget *pw = view.GetPaintWidget();
 
         view.SetSelection(0, 0, 10, 10);
@@ -188,7 +166,7 @@ private Q_SLOTS:
     {
         const sim::LayerSpec s = spec(100, 50);
         QVERIFY(pub->createLayer(0, s));
-        ViewLayer view(window.get(), infoOf(0, s));
+        ViewLayer view(window, infoOf(0, s));
         view.SetSelection(10, 10, 5, 5);
         int depth = -1;
         auto ran = modalwait::whenOpen<QDialog>([&depth](QDialog *d) {
@@ -225,34 +203,20 @@ private Q_SLOTS:
 
     void selectionComesBackAfterARestart()
     {
-        window.reset();
-        pub.reset();
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        const auto publish = [](sim::Publisher &p) {
-            QVERIFY(p.createGlobal(255));
-            QVERIFY(p.createLayer(0, spec(40, 30)));
-            QVERIFY(p.holdPresence(simlink::MainframeWindowClass));
-        };
-        {
-            sim::Publisher first;
-            publish(first);
-            QTRY_COMPARE(w.LayerViews().size(), 1);
-            w.LayerViews().at(0)->SetZoom(2);
-            w.LayerViews().at(0)->SetSelection(3, 4, 5, 6);
-        }
-        QTRY_VERIFY(w.LayerViews().isEmpty());
-        sim::Publisher again;
-        publish(again);
-        QTRY_COMPARE(w.LayerViews().size(), 1);
-        ViewLayer *view = w.LayerViews().at(0);
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.publish({spec(40, 30)}));
+        QVERIFY(fx.waitForViews(1));
+        fx.view(0)->SetZoom(2);
+        fx.view(0)->SetSelection(3, 4, 5, 6);
+        QVERIFY(fx.endSimulation());
+        QVERIFY(fx.publish({spec(40, 30)}));
+        QVERIFY(fx.waitForViews(1));
+        ViewLayer *view = fx.view(0);
         QCOMPARE(view->zoom, 2);
         QVERIFY(view->selectionOn && view->GetSelectionButton()->isChecked());
         QCOMPARE(view->GetPaintWidget()->validSelection(), QRect(3, 4, 5, 6));
         QCOMPARE(view->GetPaintWidget()->Selection()->geometry().topLeft(), QPoint(6, 8));
         QCOMPARE(stripTexts(view), QStringList({"(3 | 4)", "5 x 6"}));
-        setMainWindow(nullptr);
     }
 };
 

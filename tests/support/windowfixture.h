@@ -1,0 +1,152 @@
+#pragma once
+
+// WindowFixture, the base of tests that drive a whole main window: a private
+// runtime directory and settings location, a publisher that plays the
+// simulation, and the MainWindow installed as mainWindow(). The window's own
+// timers find the simulation, build the views and tear them down; the waits
+// here are bounded. Only tests that link noxelapp can include this.
+#include "app/mainwindow.h"
+#include "simlink/connection.h"
+#include "viewfixture.h"
+#include "views/viewcomposite.h"
+
+#include <QAbstractButton>
+#include <QtTest>
+
+namespace fixture {
+
+// The widget point at the middle of layer pixel (x, y) at a zoom.
+inline QPoint at(int x, int y, int zoom)
+{
+    return QPoint(x * zoom + zoom / 2, y * zoom + zoom / 2);
+}
+
+// Shows a view as a top-level window (see showWithViewport) and brings the
+// pointer over its info strip, off the paint widget, so that the next move
+// into the paint widget enters it.
+inline bool showOffPointer(ViewWidget *view, QSize viewport)
+{
+    showWithViewport(view, viewport);
+    if (!QTest::qWaitForWindowExposed(view))
+        return false;
+    QTest::mouseMove(view, QPoint(1, 1));
+    return true;
+}
+
+// The first of owner's buttons whose tool tip starts with tipStart.
+inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
+{
+    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
+        if (b->toolTip().startsWith(tipStart))
+            return b;
+    return nullptr;
+}
+
+} // namespace fixture
+
+class WindowFixture
+{
+public:
+    WindowFixture() = default;
+    ~WindowFixture() { clear(); }
+    WindowFixture(const WindowFixture &) = delete;
+    WindowFixture &operator=(const WindowFixture &) = delete;
+
+    // From init(): a fresh runtime directory and settings location, and a
+    // publisher that has published nothing yet.
+    void reset()
+    {
+        clear();
+        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++runCount));
+        env.resetSettings();
+        pub.reset(new sim::Publisher);
+    }
+    // From cleanup(): the window goes first, so that its views detach from
+    // blocks that still exist; then the publisher removes them.
+    void clear()
+    {
+        window.reset();
+        setMainWindow(nullptr);
+        pub.reset();
+    }
+
+    // A running simulation in a new publisher (the previous one has removed
+    // its blocks first): the global block, layers 0, 1, ... as described,
+    // layer 0 announcing a display of that size when given, and the
+    // presence lock. Tests fill in pixels and headers through pub->layer(n).
+    bool publish(const QList<sim::LayerSpec> &layers, QSize display = QSize())
+    {
+        pub.reset();
+        pub.reset(new sim::Publisher);
+        if (!pub->createGlobal(255))
+            return false;
+        for (int n = 0; n < layers.size(); ++n)
+            if (!pub->createLayer(n, layers.at(n)))
+                return false;
+        if (display.isValid())
+            pub->layer(0)->setCompositeSize(display.width(), display.height());
+        return pub->holdPresence(simlink::MainframeWindowClass);
+    }
+    // Ends the simulation and waits until the window has torn its views down.
+    bool endSimulation()
+    {
+        pub.reset();
+        return waitForViews(0);
+    }
+
+    // The main window, installed as mainWindow() and shown; true once it is
+    // exposed. Its load timer then looks for the simulation.
+    bool openWindow()
+    {
+        window.reset();
+        window.reset(new MainWindow);
+        setMainWindow(window.get());
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+    // A main window only as host of views that a test builds itself: never
+    // shown, its timers stopped, so nothing rescans or builds views.
+    MainWindow &openHost()
+    {
+        window.reset();
+        window.reset(new MainWindow);
+        setMainWindow(window.get());
+        fixture::quiet(*window);
+        return *window;
+    }
+    void closeWindow() { window.reset(); }
+
+    enum Composite { AnyComposite, WithComposite };
+    // Waits until the window has this many layer views (and the composite
+    // view when asked).
+    bool waitForViews(int layerViews, Composite composite = AnyComposite)
+    {
+        const auto built = [&] {
+            return window->LayerViews().size() == layerViews && (composite == AnyComposite || window->CompositeView());
+        };
+        if (QTest::qWaitFor(built, 5000))
+            return settle();
+        qWarning("%lld layer views of %d, composite %d", qint64(window->LayerViews().size()), layerViews,
+                 window->CompositeView() != nullptr);
+        return false;
+    }
+    // Lets the window finish what building or dropping views started: the
+    // window-size restore and the splitter's save run on short single-shot
+    // timers, and a later single-shot timer fires only after them.
+    bool settle()
+    {
+        auto fired = std::make_shared<bool>(false);
+        QTimer::singleShot(50, window.get(), [fired] { *fired = true; });
+        const bool ok = QTest::qWaitFor([fired] { return *fired; }, 5000);
+        QCoreApplication::sendPostedEvents();
+        return ok;
+    }
+    ViewLayer *view(int i) const { return window->LayerViews().at(i); }
+
+    TestEnvironment env;
+    std::unique_ptr<sim::Publisher> pub;
+    std::unique_ptr<MainWindow> window;
+
+private:
+    int runCount = 0;
+};
