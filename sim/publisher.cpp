@@ -348,6 +348,18 @@ void Publisher::releasePresence(const char *windowClass)
         ::close(m_presence.take(name));
 }
 
+void Publisher::abandon()
+{
+    for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
+        ::close(it.value());
+    m_presence.clear();
+    for (PublishedBlock *block : qAsConst(m_blocks)) {
+        shmdt(block->data());
+        delete block;
+    }
+    m_blocks.clear();
+}
+
 void Publisher::tearDown()
 {
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)

@@ -153,6 +153,9 @@ public:
 
     // Releases the presence locks and removes every block.
     void tearDown();
+    // Ends as a crashed simulation does: the presence locks go and the
+    // blocks are no longer attached here, but they and their key files stay.
+    void abandon();
 
 private:
     QString m_dir;

@@ -31,6 +31,8 @@
 #include <sys/wait.h>
 #include <vector>
 #include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,6 +82,34 @@ bool allAttached(const QVector<int> &ids, int count)
     return true;
 }
 
+// What the tool had attached and what the runtime directory held, for a
+// failed cycle: each file with the segment its key names now.
+void reportState(ToolProcess &tool, const QVector<int> &ids, const QString &runtimeDir)
+{
+    QStringList layers;
+    for (int id : ids)
+        layers.append(QStringLiteral("%1 (%2)").arg(id).arg(attachCountOf(id)));
+    QStringList mapped;
+    for (int id : tool.attachedSegmentIds())
+        mapped.append(QString::number(id));
+    std::printf("    layer segments (attachments): %s\n", qPrintable(layers.join(QStringLiteral(", "))));
+    std::printf("    segments the tool has mapped: %s\n", qPrintable(mapped.join(QStringLiteral(", "))));
+    const QStringList names = QDir(runtimeDir).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        const QByteArray path = QFile::encodeName(runtimeDir + QLatin1Char('/') + name);
+        struct stat st;
+        if (::stat(path.constData(), &st) != 0)
+            continue;
+        QString segment = QStringLiteral("no segment");
+        const key_t key = ftok(path.constData(), 'Q');
+        const int id = key == key_t(-1) ? -1 : shmget(key, 0, 0);
+        if (id >= 0)
+            segment = QStringLiteral("segment %1 (%2 attachments)").arg(id).arg(attachCountOf(id));
+        std::printf("    %-26s inode %lu: %s\n", qPrintable(name), static_cast<unsigned long>(st.st_ino),
+                    qPrintable(segment));
+    }
+}
+
 struct Environment
 {
     QTemporaryDir root;
@@ -124,6 +154,7 @@ void runCycles(const Options &o, Environment &env)
         const double attach = waitFor(watch, tool, 10.0, [&] { return allAttached(sim.layerIds(), 2); });
         if (attach < 0) {
             std::printf("  cycle %d: the tool did not attach all %d layers\n", i, plan.layers);
+            reportState(tool, sim.layerIds(), env.runtimeDir());
             ++lost;
         }
         slowestAttach = qMax(slowestAttach, attach);
@@ -156,6 +187,7 @@ void runCycles(const Options &o, Environment &env)
         }
         if (drop < 0) {
             std::printf("  cycle %d (end %d): the tool kept its attachments\n", i, i % 4);
+            reportState(tool, sim.layerIds(), env.runtimeDir());
             ++lost;
         }
         slowestDrop = qMax(slowestDrop, drop);

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/shm.h>
@@ -457,6 +458,68 @@ private Q_SLOTS:
         QCOMPARE(int(scanLayers(list)), 1);
         QCOMPARE(list.size(), 2);
         QCOMPARE(list[1].xSize, 4);
+    }
+
+    // A simulation crashed while the tool was attached and a new one started
+    // before the tool let go: the new one got a fresh key file. The tool's
+    // late detach removes the crashed segment only; the new block and its
+    // key file stay and are found.
+    void lateDetachLeavesTheNextSimulationAlone()
+    {
+        auto crashed = std::make_unique<sim::Publisher>();
+        QVERIFY(crashed->createGlobal(1));
+        QVERIFY(crashed->createLayer(0, sim::LayerSpec::of(4, 4)));
+        QVERIFY(crashed->holdPresence(MainframeWindowClass));
+        QSharedMemory *handle = nullptr;
+        const BlockView old = attachLayer(handle, 0);
+        QVERIFY(!old.isNull());
+        const int oldId = crashed->layer(0)->shmId();
+        crashed->abandon();
+
+        sim::Publisher next;
+        QVERIFY(next.createGlobal(1));
+        sim::PublishedBlock *b = next.createLayer(0, sim::LayerSpec::of(6, 2));
+        QVERIFY(b && b->shmId() != oldId);
+        QVERIFY(next.holdPresence(MainframeWindowClass));
+        QVERIFY(blockReplaced(old, 0));
+
+        detachLayer(handle);
+        delete handle;
+        struct shmid_ds ds;
+        QVERIFY(shmctl(oldId, IPC_STAT, &ds) != 0);
+        QCOMPARE(sim::attachCount(b), 1);
+        QList<LayerInfo> list;
+        scanLayers(list);
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list[0].xSize, 6);
+    }
+
+    // Only a different block under the key is a restart; a block that is
+    // merely gone is not (the attached mapping stays valid).
+    void replacedBlockIsToldFromAGoneOne()
+    {
+        auto first = std::make_unique<sim::Publisher>();
+        QVERIFY(first->createGlobal(1));
+        QVERIFY(first->createLayer(0, sim::LayerSpec::of(4, 4)));
+        QVERIFY(first->createLayer(1, sim::LayerSpec::of(4, 4)));
+        QSharedMemory *handle = nullptr;
+        const BlockView view = attachLayer(handle, 1);
+        QVERIFY(!view.isNull());
+        QVERIFY(!blockReplaced(view, 1));
+        QVERIFY(!blockReplaced(BlockView(), 1));
+        first->tearDown();
+        QVERIFY(!blockReplaced(view, 1));
+
+        sim::Publisher second;
+        QVERIFY(second.createGlobal(1));
+        QVERIFY(second.createLayer(0, sim::LayerSpec::of(4, 4)));
+        QVERIFY(!blockReplaced(view, 1));
+        QVERIFY(second.createLayer(1, sim::LayerSpec::of(4, 4)));
+        QVERIFY(blockReplaced(view, 1));
+        detachLayer(handle);
+        // Once detached the view is no longer known: nothing to compare.
+        QVERIFY(!blockReplaced(view, 1));
+        delete handle;
     }
 };
 
