@@ -144,19 +144,29 @@ bool makeKeyFile(const QByteArray &path)
 // Puts a new key file (a new inode, so a new ftok key) in place of the old
 // one. The new file is made beside the old one first and renamed over it:
 // unlinking first would let the file system hand the freed inode straight
-// back, and the key would not change.
+// back, and the key would not change. A new file whose key is taken as well
+// (an inode this publisher freed a moment ago, of a block another process
+// still holds) is kept aside until the search ends, so that it is not
+// handed out again.
 bool replaceKeyFile(const QByteArray &path)
 {
-    QByteArray temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    if (::rename(temp.constData(), path.constData()) != 0) {
-        ::unlink(temp.constData());
-        return false;
+    QList<QByteArray> taken;
+    bool replaced = false;
+    for (int attempt = 0; attempt < 16 && !replaced; ++attempt) {
+        QByteArray temp = path + ".XXXXXX";
+        const int fd = mkstemp(temp.data());
+        if (fd < 0)
+            break;
+        ::close(fd);
+        const key_t key = ftok(temp.constData(), 'Q');
+        if (key != key_t(-1) && shmget(key, 0, 0) < 0 && errno == ENOENT)
+            replaced = ::rename(temp.constData(), path.constData()) == 0;
+        if (!replaced)
+            taken.append(temp);
     }
-    return true;
+    for (const QByteArray &temp : qAsConst(taken))
+        ::unlink(temp.constData());
+    return replaced;
 }
 
 // Whether a presence file is locked exclusively by another open file.

@@ -23,18 +23,19 @@ private:
     int dirCount = 0;
     std::unique_ptr<MainWindow> window;
 
-    // A simulation with `layers` layers of width `width`.
+    // A simulation with `layers` layers of width `width`; null (with a
+    // warning) when it cannot publish.
     static std::unique_ptr<sim::Publisher> publish(int layers, int width)
     {
         auto pub = std::make_unique<sim::Publisher>();
-        if (!pub->createGlobal(255))
-            return nullptr;
-        for (int n = 0; n < layers; ++n)
-            if (!pub->createLayer(n, sim::LayerSpec::of(width, 10 + n)))
-                return nullptr;
-        if (!pub->holdPresence(simlink::MainframeWindowClass))
-            return nullptr;
-        return pub;
+        bool ok = pub->createGlobal(255);
+        for (int n = 0; ok && n < layers; ++n)
+            ok = pub->createLayer(n, sim::LayerSpec::of(width, 10 + n));
+        ok = ok && pub->holdPresence(simlink::MainframeWindowClass);
+        if (ok)
+            return pub;
+        qWarning("%s", qPrintable(pub->lastError()));
+        return nullptr;
     }
 
     static bool segmentGone(int id)
