@@ -144,29 +144,32 @@ bool makeKeyFile(const QByteArray &path)
 // Puts a new key file (a new inode, so a new ftok key) in place of the old
 // one. The new file is made beside the old one first and renamed over it:
 // unlinking first would let the file system hand the freed inode straight
-// back, and the key would not change. A new file whose key is taken as well
-// (an inode this publisher freed a moment ago, of a block another process
-// still holds) is kept aside until the search ends, so that it is not
-// handed out again.
-bool replaceKeyFile(const QByteArray &path)
+// back, and the key would not change. For the same reason the old inode,
+// whose key a block still in use holds, and every new file whose key turns
+// out to be taken as well stay open in held: a file system that reuses freed
+// inodes would otherwise offer them again for the next key file.
+bool replaceKeyFile(const QByteArray &path, QList<int> &held)
 {
-    QList<QByteArray> taken;
-    bool replaced = false;
-    for (int attempt = 0; attempt < 16 && !replaced; ++attempt) {
+    const int old = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (old >= 0)
+        held.append(old);
+    for (int attempt = 0; attempt < 16; ++attempt) {
         QByteArray temp = path + ".XXXXXX";
         const int fd = mkstemp(temp.data());
         if (fd < 0)
-            break;
-        ::close(fd);
+            return false;
         const key_t key = ftok(temp.constData(), 'Q');
-        if (key != key_t(-1) && shmget(key, 0, 0) < 0 && errno == ENOENT)
-            replaced = ::rename(temp.constData(), path.constData()) == 0;
-        if (!replaced)
-            taken.append(temp);
-    }
-    for (const QByteArray &temp : qAsConst(taken))
+        if (key != key_t(-1) && shmget(key, 0, 0) < 0 && errno == ENOENT) {
+            ::close(fd);
+            if (::rename(temp.constData(), path.constData()) == 0)
+                return true;
+            ::unlink(temp.constData());
+            return false;
+        }
         ::unlink(temp.constData());
-    return replaced;
+        held.append(fd);
+    }
+    return false;
 }
 
 // Whether a presence file is locked exclusively by another open file.
@@ -202,7 +205,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
     int id = -1;
     void *addr = nullptr;
     for (int attempt = 0; attempt < 16 && !addr; ++attempt) {
-        if (!makeKeyFile(path) && !replaceKeyFile(path)) {
+        if (!makeKeyFile(path) && !replaceKeyFile(path, m_heldInodes)) {
             m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
             return nullptr;
         }
@@ -238,7 +241,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
         if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
             && ds.shm_nattch == 0) {
             shmctl(existing, IPC_RMID, nullptr);
-        } else if (!replaceKeyFile(path)) {
+        } else if (!replaceKeyFile(path, m_heldInodes)) {
             m_error = QStringLiteral("cannot replace key file %1").arg(keyFile);
             return nullptr;
         }
@@ -358,11 +361,19 @@ void Publisher::releasePresence(const char *windowClass)
         ::close(m_presence.take(name));
 }
 
+void Publisher::releaseHeldInodes()
+{
+    for (int fd : qAsConst(m_heldInodes))
+        ::close(fd);
+    m_heldInodes.clear();
+}
+
 void Publisher::abandon()
 {
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
         ::close(it.value());
     m_presence.clear();
+    releaseHeldInodes();
     for (PublishedBlock *block : qAsConst(m_blocks)) {
         shmdt(block->data());
         delete block;
@@ -375,6 +386,7 @@ void Publisher::tearDown()
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
         ::close(it.value());
     m_presence.clear();
+    releaseHeldInodes();
     const QStringList names = m_blocks.keys();
     for (const QString &name : names)
         destroyBlock(name);

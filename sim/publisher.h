@@ -2,6 +2,7 @@
 
 #include "simlink/layerblock.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
@@ -158,10 +159,15 @@ public:
     void abandon();
 
 private:
+    void releaseHeldInodes();
+
     QString m_dir;
     QString m_error;
     QMap<QString, PublishedBlock *> m_blocks;
     QMap<QString, int> m_presence;
+    // Open descriptors of replaced key files whose keys were still in use:
+    // while open, their inodes cannot come back as new key files.
+    QList<int> m_heldInodes;
 };
 
 } // namespace sim

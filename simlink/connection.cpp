@@ -29,9 +29,10 @@ bool setBlockKey(QSharedMemory &handle, const QString &blockName)
 
 namespace {
 
+#ifdef Q_OS_WIN
 // Attaches the handle to the block and checks it is ours before anything is
 // read or written; minimum is the least size that counts as present.
-[[maybe_unused]] bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minimum)
+bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minimum)
 {
     if (!setBlockKey(handle, blockName))
         return false;
@@ -45,8 +46,7 @@ namespace {
     }
     return true;
 }
-
-#ifndef Q_OS_WIN
+#else
 // Segment ids of the live attachments by mapping address: what a view's
 // block was when it was attached.
 std::map<const void *, int> &attachedIds()

@@ -461,43 +461,49 @@ private Q_SLOTS:
     }
 
     // A simulation crashed while the tool was attached and a new one started
-    // before the tool let go: the new one got a fresh key file. The tool's
-    // late detach removes the crashed segment only; the new block and its
-    // key file stay and are found.
+    // before the tool let go: every key is taken, so the new one needs fresh
+    // key files, and an inode freed by one replacement must not come back
+    // as the next. The tool's late detach removes the crashed blocks only;
+    // the new blocks and their key files stay and are found.
     void lateDetachLeavesTheNextSimulationAlone()
     {
         auto crashed = std::make_unique<sim::Publisher>();
         QVERIFY(crashed->createGlobal(1));
-        QSharedMemory *handles[2] = {};
-        int oldIds[2];
-        for (int n = 0; n < 2; ++n) {
+        QVector<QSharedMemory *> handles(MaxLayers, nullptr);
+        auto detachAll = [&handles] {
+            for (QSharedMemory *&handle : handles) {
+                detachLayer(handle);
+                delete handle;
+                handle = nullptr;
+            }
+        };
+        // Also on a failed check, so that no crashed block outlives the test.
+        const auto detachAtEnd = qScopeGuard(detachAll);
+        QVector<int> oldIds;
+        for (int n = 0; n < MaxLayers; ++n) {
             QVERIFY(crashed->createLayer(n, sim::LayerSpec::of(4, 4)));
             QVERIFY(!attachLayer(handles[n], n).isNull());
-            oldIds[n] = crashed->layer(n)->shmId();
+            oldIds.append(crashed->layer(n)->shmId());
         }
         crashed->abandon();
 
-        // Both keys are taken by blocks the tool holds: the new simulation
-        // needs two fresh key files, and the inode freed by the first
-        // replacement must not come back as the second one.
         sim::Publisher next;
         QVERIFY(next.createGlobal(1));
-        for (int n = 0; n < 2; ++n)
+        for (int n = 0; n < MaxLayers; ++n)
             QVERIFY2(next.createLayer(n, sim::LayerSpec::of(6 + n, 2)), qPrintable(next.lastError()));
         QVERIFY(next.holdPresence(MainframeWindowClass));
+        // No temporary key file is left behind.
+        QCOMPARE(QDir(next.runtimeDir()).entryList(QDir::Files).filter(QStringLiteral(".")).size(), 0);
 
-        for (QSharedMemory *handle : handles) {
-            detachLayer(handle);
-            delete handle;
-        }
+        detachAll();
         struct shmid_ds ds;
-        QVERIFY(shmctl(oldIds[0], IPC_STAT, &ds) != 0);
-        QVERIFY(shmctl(oldIds[1], IPC_STAT, &ds) != 0);
+        for (int id : oldIds)
+            QVERIFY(shmctl(id, IPC_STAT, &ds) != 0);
         QCOMPARE(sim::attachCount(next.layer(0)), 1);
         QList<LayerInfo> list;
         scanLayers(list);
-        QCOMPARE(list.size(), 2);
-        QCOMPARE(list[1].xSize, 7);
+        QCOMPARE(list.size(), MaxLayers);
+        QCOMPARE(list.last().xSize, 6 + MaxLayers - 1);
     }
 
     // Only a different block under the key is a restart; a block that is
