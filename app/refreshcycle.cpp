@@ -13,6 +13,20 @@
 // appears, refreshing them while it runs and tearing them down when it ends.
 // The view set itself (build, arrangement, teardown) is in viewset.cpp.
 
+namespace {
+
+// A simulation that ended and started again within one tick holds the
+// presence lock again, under new blocks: an end all the same.
+bool blocksReplaced(const QList<ViewLayer *> &views)
+{
+    for (ViewLayer *view : views)
+        if (simlink::blockReplaced(view->GetRecord(), view->GetIndex()))
+            return true;
+    return false;
+}
+
+} // namespace
+
 void MainWindow::OnTimerLoad()
 {
     if (layers.isEmpty()) {
@@ -27,7 +41,7 @@ void MainWindow::OnTimerLoad()
 
 void MainWindow::OnTimerRedraw()
 {
-    if (teardownPending || !simlink::simulationRunning()) {
+    if (teardownPending || !simlink::simulationRunning() || blocksReplaced(layerViews)) {
         if (ModalScope::IsOpen()) {
             // A dialog or menu of a view runs its own event loop and uses its
             // objects when it returns: keep the views until it has closed,

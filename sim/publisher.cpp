@@ -144,19 +144,32 @@ bool makeKeyFile(const QByteArray &path)
 // Puts a new key file (a new inode, so a new ftok key) in place of the old
 // one. The new file is made beside the old one first and renamed over it:
 // unlinking first would let the file system hand the freed inode straight
-// back, and the key would not change.
-bool replaceKeyFile(const QByteArray &path)
+// back, and the key would not change. For the same reason the old inode,
+// whose key a block still in use holds, and every new file whose key turns
+// out to be taken as well stay open in held: a file system that reuses freed
+// inodes would otherwise offer them again for the next key file.
+bool replaceKeyFile(const QByteArray &path, QList<int> &held)
 {
-    QByteArray temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    if (::rename(temp.constData(), path.constData()) != 0) {
+    const int old = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (old >= 0)
+        held.append(old);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        QByteArray temp = path + ".XXXXXX";
+        const int fd = mkstemp(temp.data());
+        if (fd < 0)
+            return false;
+        const key_t key = ftok(temp.constData(), 'Q');
+        if (key != key_t(-1) && shmget(key, 0, 0) < 0 && errno == ENOENT) {
+            ::close(fd);
+            if (::rename(temp.constData(), path.constData()) == 0)
+                return true;
+            ::unlink(temp.constData());
+            return false;
+        }
         ::unlink(temp.constData());
-        return false;
+        held.append(fd);
     }
-    return true;
+    return false;
 }
 
 // Whether a presence file is locked exclusively by another open file.
@@ -192,7 +205,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
     int id = -1;
     void *addr = nullptr;
     for (int attempt = 0; attempt < 16 && !addr; ++attempt) {
-        if (!makeKeyFile(path) && !replaceKeyFile(path)) {
+        if (!makeKeyFile(path) && !replaceKeyFile(path, m_heldInodes)) {
             m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
             return nullptr;
         }
@@ -228,7 +241,7 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
         if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
             && ds.shm_nattch == 0) {
             shmctl(existing, IPC_RMID, nullptr);
-        } else if (!replaceKeyFile(path)) {
+        } else if (!replaceKeyFile(path, m_heldInodes)) {
             m_error = QStringLiteral("cannot replace key file %1").arg(keyFile);
             return nullptr;
         }
@@ -348,11 +361,32 @@ void Publisher::releasePresence(const char *windowClass)
         ::close(m_presence.take(name));
 }
 
+void Publisher::releaseHeldInodes()
+{
+    for (int fd : qAsConst(m_heldInodes))
+        ::close(fd);
+    m_heldInodes.clear();
+}
+
+void Publisher::abandon()
+{
+    for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
+        ::close(it.value());
+    m_presence.clear();
+    releaseHeldInodes();
+    for (PublishedBlock *block : qAsConst(m_blocks)) {
+        shmdt(block->data());
+        delete block;
+    }
+    m_blocks.clear();
+}
+
 void Publisher::tearDown()
 {
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
         ::close(it.value());
     m_presence.clear();
+    releaseHeldInodes();
     const QStringList names = m_blocks.keys();
     for (const QString &name : names)
         destroyBlock(name);

@@ -2,6 +2,7 @@
 
 #include "simlink/layerblock.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
@@ -153,12 +154,20 @@ public:
 
     // Releases the presence locks and removes every block.
     void tearDown();
+    // Ends as a crashed simulation does: the presence locks go and the
+    // blocks are no longer attached here, but they and their key files stay.
+    void abandon();
 
 private:
+    void releaseHeldInodes();
+
     QString m_dir;
     QString m_error;
     QMap<QString, PublishedBlock *> m_blocks;
     QMap<QString, int> m_presence;
+    // Open descriptors of replaced key files whose keys were still in use:
+    // while open, their inodes cannot come back as new key files.
+    QList<int> m_heldInodes;
 };
 
 } // namespace sim

@@ -4,6 +4,8 @@
 
 #include <QSharedMemory>
 
+#include <map>
+
 namespace simlink {
 
 bool simulationRunning()
@@ -27,6 +29,7 @@ bool setBlockKey(QSharedMemory &handle, const QString &blockName)
 
 namespace {
 
+#ifdef Q_OS_WIN
 // Attaches the handle to the block and checks it is ours before anything is
 // read or written; minimum is the least size that counts as present.
 bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minimum)
@@ -43,6 +46,61 @@ bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minim
     }
     return true;
 }
+#else
+// Segment ids of the live attachments by mapping address: what a view's
+// block was when it was attached.
+std::map<const void *, int> &attachedIds()
+{
+    static std::map<const void *, int> ids;
+    return ids;
+}
+#endif
+
+// One attachment of a block. On POSIX systems the segment is attached and
+// detached by id (QSharedMemory would detach by key, and a key can name the
+// next simulation's segment by then); Windows uses QSharedMemory itself.
+class BlockHandle : public QSharedMemory
+{
+public:
+    ~BlockHandle() override { release(); }
+
+    BlockView attach(const QString &blockName, qint64 minimum)
+    {
+        release();
+#ifdef Q_OS_WIN
+        if (!attachChecked(*this, blockName, minimum))
+            return BlockView();
+        return BlockView(data(), size());
+#else
+        if (!setBlockKey(*this, blockName))
+            return BlockView();
+        segment = native::attachSegment(nativeKey().toStdString(), false);
+        if (segment.data && segment.size < minimum)
+            native::detachSegment(segment);
+        if (!segment.data)
+            return BlockView();
+        attachedIds()[segment.data] = segment.id;
+        return BlockView(segment.data, segment.size);
+#endif
+    }
+
+    void release()
+    {
+#ifdef Q_OS_WIN
+        if (isAttached())
+            detach();
+#else
+        if (segment.data)
+            attachedIds().erase(segment.data);
+        native::detachSegment(segment);
+#endif
+    }
+
+private:
+#ifndef Q_OS_WIN
+    native::Segment segment;
+#endif
+};
 
 } // namespace
 
@@ -50,20 +108,17 @@ quint8 scanLayers(QList<LayerInfo> &list)
 {
     if (!simulationRunning())
         return 255;
-    QSharedMemory handle;
-    if (!attachChecked(handle, QLatin1String(GlobalBlockName), 1))
+    BlockHandle handle;
+    const BlockView global = handle.attach(QLatin1String(GlobalBlockName), 1);
+    if (global.isNull())
         return 255;
-    const quint8 alphaMode = *static_cast<const uchar *>(handle.constData());
-    handle.detach();
+    const quint8 alphaMode = *global.base();
+    handle.release();
 
     for (int n = 0; n < MaxLayers; ++n) {
-        if (!attachChecked(handle, layerBlockName(n), BlockView::HeaderSize))
+        const BlockView block = handle.attach(layerBlockName(n), BlockView::HeaderSize);
+        if (block.isNull() || inUse(block) == 0)
             break;
-        const BlockView block(handle.data(), handle.size());
-        if (inUse(block) == 0) {
-            handle.detach();
-            break;
-        }
         LayerInfo info;
         info.xSize = xSize(block);
         info.ySize = ySize(block);
@@ -74,25 +129,38 @@ quint8 scanLayers(QList<LayerInfo> &list)
         info.vxSize = vxSize(block);
         info.vySize = vySize(block);
         list.append(info);
-        handle.detach();
     }
-    if (handle.isAttached())
-        handle.detach();
     return alphaMode;
 }
 
 BlockView attachLayer(QSharedMemory *&handle, int n)
 {
-    handle = new QSharedMemory;
-    if (!attachChecked(*handle, layerBlockName(n), BlockView::HeaderSize))
-        return BlockView();
-    return BlockView(handle->data(), handle->size());
+    BlockHandle *own = new BlockHandle;
+    handle = own;
+    return own->attach(layerBlockName(n), BlockView::HeaderSize);
 }
 
 void detachLayer(QSharedMemory *handle)
 {
-    if (handle && handle->isAttached())
+    if (BlockHandle *own = dynamic_cast<BlockHandle *>(handle))
+        own->release();
+    else if (handle && handle->isAttached())
         handle->detach();
+}
+
+bool blockReplaced(const BlockView &view, int n)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(view);
+    Q_UNUSED(n);
+    return false;
+#else
+    const auto it = attachedIds().find(view.base());
+    if (view.isNull() || it == attachedIds().end())
+        return false;
+    const int now = native::segmentIdOf(native::blockKey(layerBlockName(n).toLatin1().constData()));
+    return now >= 0 && now != it->second;
+#endif
 }
 
 bool capsLockOn(const QString &eventText, bool shiftHeld)

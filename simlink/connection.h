@@ -26,8 +26,16 @@ quint8 scanLayers(QList<LayerInfo> &list);
 // the block is missing, belongs to another user or is shorter than a header.
 BlockView attachLayer(QSharedMemory *&handle, int n);
 
-// Detaches the handle if it is attached; null is allowed.
+// Detaches the handle if it is attached; null is allowed. The last detach
+// of a block that a crashed simulation left behind removes that block (the
+// one attached, whatever its key names by now); key files stay.
 void detachLayer(QSharedMemory *handle);
+
+// Whether layer n's key now names another block than the one attached at
+// view: the simulation ended and started again in between, under the same
+// presence file. A block that is merely gone does not count (its mapping
+// stays valid; the presence lock tells the end).
+bool blockReplaced(const BlockView &view, int n);
 
 // Points the handle at the named block (the native key of this platform).
 // False when the block cannot be looked for at all.

@@ -30,6 +30,28 @@ int capsLockState();
 // NOXEL_RUNTIME_DIR, else $XDG_RUNTIME_DIR/noxel, else /tmp/noxel-<uid>;
 // a relative value is taken relative to the working directory at start.
 std::string runtimeDirectory();
+
+// A System V segment the tool attached itself, remembered by id. Detaching
+// by key (as QSharedMemory does) would act on whatever segment the key names
+// by then, which after a restart is the new simulation's.
+struct Segment
+{
+    void *data = nullptr;
+    long long size = 0;
+    int id = -1;
+};
+
+// Attaches the segment the key file names, when it belongs to this user;
+// a null segment otherwise. Owner check and attach use one id.
+Segment attachSegment(const std::string &key, bool readOnly);
+
+// Detaches; when that was the last attachment, removes the segment (by id,
+// so never another one that took the key meanwhile). The key file stays: by
+// now it may name a segment of a simulation that started again.
+void detachSegment(Segment &segment);
+
+// Id of the segment the key file names now, or -1 when there is none.
+int segmentIdOf(const std::string &key);
 #endif
 
 } // namespace native

@@ -135,23 +135,61 @@ std::string blockKey(const char *blockName)
     return dir + "/" + blockName;
 }
 
-bool blockOwnerTrusted(const std::string &key)
+int segmentIdOf(const std::string &key)
 {
     if (key.empty())
-        return false;
+        return -1;
     struct stat st;
     if (lstat(key.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+        return -1;
     const key_t ipcKey = ftok(key.c_str(), 'Q');
     if (ipcKey == key_t(-1))
-        return false;
-    const int id = shmget(ipcKey, 0, 0);
-    if (id < 0)
-        return false;
+        return -1;
+    return shmget(ipcKey, 0, 0);
+}
+
+namespace {
+
+bool ownSegment(int id, struct shmid_ds *ds)
+{
+    return id >= 0 && shmctl(id, IPC_STAT, ds) == 0 && ds->shm_perm.uid == getuid();
+}
+
+} // namespace
+
+bool blockOwnerTrusted(const std::string &key)
+{
     struct shmid_ds ds;
-    if (shmctl(id, IPC_STAT, &ds) != 0)
-        return false;
-    return ds.shm_perm.uid == getuid();
+    return ownSegment(segmentIdOf(key), &ds);
+}
+
+Segment attachSegment(const std::string &key, bool readOnly)
+{
+    Segment segment;
+    const int id = segmentIdOf(key);
+    struct shmid_ds ds;
+    if (!ownSegment(id, &ds))
+        return segment;
+    void *data = shmat(id, nullptr, readOnly ? SHM_RDONLY : 0);
+    if (data == reinterpret_cast<void *>(-1))
+        return segment;
+    segment.data = data;
+    segment.size = static_cast<long long>(ds.shm_segsz);
+    segment.id = id;
+    return segment;
+}
+
+void detachSegment(Segment &segment)
+{
+    if (!segment.data)
+        return;
+    shmdt(segment.data);
+    struct shmid_ds ds;
+    // Left behind by a simulation that ended without cleanup: the last
+    // detach removes it. (One the simulation removed is gone already.)
+    if (ownSegment(segment.id, &ds) && ds.shm_nattch == 0)
+        shmctl(segment.id, IPC_RMID, nullptr);
+    segment = Segment();
 }
 
 int capsLockState()

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -144,8 +145,11 @@ void restore(sim::PublishedBlock *b, int n)
     }
     const qint32 count = ok ? plan.layers : -1;
     writeAll(report, &count, sizeof count);
-    if (!ok)
+    if (!ok) {
+        std::fprintf(stderr, "  simulation: %s\n", qPrintable(pub.lastError()));
+        pub.tearDown();
         _exit(3);
+    }
     for (int n = 0; n < plan.layers; ++n) {
         const qint32 id = pub.layer(n)->shmId();
         writeAll(report, &id, sizeof id);

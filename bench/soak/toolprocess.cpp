@@ -98,6 +98,22 @@ int ToolProcess::attachedSegments() const
     return n;
 }
 
+QList<int> ToolProcess::attachedSegmentIds() const
+{
+    QList<int> ids;
+    QFile f(QStringLiteral("/proc/%1/maps").arg(m_pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return ids;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (!line.contains("/SYSV"))
+            continue;
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 4)
+            ids.append(fields.at(4).toInt());
+    }
+    return ids;
+}
+
 void ToolProcess::stop()
 {
     if (!alive())

@@ -32,6 +32,8 @@ public:
     qint64 residentKiB() const;   // VmRSS
     int openDescriptors() const;  // entries of /proc/PID/fd
     int attachedSegments() const; // System V mappings in /proc/PID/maps
+    // Ids of the System V segments it has mapped (the inode column of maps).
+    QList<int> attachedSegmentIds() const;
 
     // Sends SIGTERM and waits (bounded); SIGKILL if it does not end.
     void stop();
