@@ -4,7 +4,10 @@
 # /proc/PID/stat) and the frames each view painted per second (from the
 # counts the tool writes when NOXEL_PAINT_STATS names a file).
 #
-#   scripts/loadfigures.sh [SECONDS]      (default 20 s per case, after 3 s warm-up)
+#   scripts/loadfigures.sh [SECONDS [WORD...]]   (default 20 s per case, after 3 s warm-up)
+#
+# With words, only the cases whose names contain one of them run
+# (e.g. "demo", "zoom").
 #
 # Uses $DISPLAY when set, else a private Xvfb when installed, else Qt's
 # offscreen platform (which paints into memory and flushes nothing). The
@@ -13,6 +16,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
+shift || true
+words=("$@")
 build=${BUILD_DIR:-build}
 tool=$build/noxelview
 sim=$build/sim/noxelsim
@@ -96,8 +101,19 @@ measure() {
     <(echo "$p0") <(echo "$p1")
 }
 
+# Whether the case NAME was asked for.
+wanted() {
+  [ ${#words[@]} -eq 0 ] && return 0
+  local w
+  for w in "${words[@]}"; do
+    case "$1" in *"$w"*) return 0 ;; esac
+  done
+  return 1
+}
+
 # run NAME SIMULATION-COMMAND...
 run() {
+  wanted "$1" || return 0
   start "$@"
   sleep 3
   measure "$1"
@@ -126,6 +142,7 @@ click_icon_at() { xdotool mousemove $(($1 + 16)) $(($2 + 16)) click 1; }
 # zoom_grid_case NAME SIMULATION-COMMAND...
 zoom_grid_case() {
   local name=$1
+  wanted "$name" || return 0
   local why=
   if [ "$platform" = "offscreen (no X server)" ]; then
     why="no X server (install Xvfb: scripts/install-deps.sh test)"
