@@ -96,8 +96,10 @@ measure() {
   # Paints per view: the difference of the counts over the window, and the
   # zoom and grid of the view's latest paint.
   awk -v w="$seconds" 'NR == FNR { before[$1 " " $2] = $3; next }
-       { k = $1 " " $2; printf "    %-10s view %-3s %6.1f paints/s  zoom %s, grid %s\n", $1, $2,
-         ($3 - before[k]) / w, $4, $5 == 1 ? "on" : "off" }' \
+       NF < 5 { next }
+       { k = $1 " " $2; n++; printf "    %-10s view %-3s %6.1f paints/s  zoom %s, grid %s\n", $1, $2,
+         ($3 - before[k]) / w, $4, $5 == 1 ? "on" : "off" }
+       END { if (!n) print "    no paint counted yet (the counts are written while views paint)" }' \
     <(echo "$p0") <(echo "$p1")
 }
 
