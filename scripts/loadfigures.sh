@@ -161,7 +161,7 @@ zoom_grid_case() {
   local failed=
   zoom_grid_setup || failed=$?
   if [ -n "$failed" ]; then
-    printf '%-28s skipped: %s\n' "$name" "$setup_error"
+    printf '%-28s NOT MEASURED: %s\n' "$name" "$setup_error"
     local shot=${TMPDIR:-/tmp}/loadfigures-zoom-failure.png
     "$probe" shot "$shot" 2>/dev/null && echo "    screen at the failure: $shot"
     stop
