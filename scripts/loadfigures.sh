@@ -12,7 +12,8 @@
 # Uses $DISPLAY when set, else a private Xvfb when installed, else Qt's
 # offscreen platform (which paints into memory and flushes nothing). The
 # zoom 4 + grid case clicks the view's buttons with xdotool, finding them
-# with tests/e2e/e2eprobe; without an X server or xdotool it is skipped.
+# with tests/e2e/e2eprobe (so on $DISPLAY it moves that display's pointer);
+# without an X server or xdotool it is skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
