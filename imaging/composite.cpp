@@ -3,6 +3,7 @@
 #include "simlink/layerblock.h"
 
 #include <algorithm>
+#include <cstring>
 
 using namespace imaging;
 
@@ -37,6 +38,8 @@ CompositeRows::CompositeRows(const QList<CompositeLayer> &layers, BlockView firs
     // premultiplied value is the plain ARGB value.
     m_background = simlink::libraryArgb(simlink::bkColor(firstBlock)) | 0xFF000000u;
     m_rowBuffer.resize(size_t(width));
+    // Each row starts as a copy of this one (a copy runs wider than a fill).
+    m_backgroundRow.assign(size_t(width), m_background);
     for (const CompositeLayer &layer : layers) {
         const LayerLayout &layout = layer.layout;
         const BlockView block = layout.block;
@@ -73,7 +76,7 @@ CompositeRows::CompositeRows(const QList<CompositeLayer> &layers, BlockView firs
 
 void CompositeRows::row(int y, quint32 *out)
 {
-    std::fill(out, out + m_width, m_background);
+    std::memcpy(out, m_backgroundRow.data(), size_t(m_width) * sizeof(quint32));
     const qint64 r = qint64(y) - m_top;
     quint32 *buffer = m_rowBuffer.data();
     for (const Part &part : m_parts) {

@@ -39,4 +39,5 @@ private:
     quint32 m_background = 0xFF000000u;
     std::vector<Part> m_parts;
     std::vector<quint32> m_rowBuffer;
+    std::vector<quint32> m_backgroundRow;
 };

@@ -105,50 +105,136 @@ NOXEL_TARGET_AVX2 inline __m256i alphaLanes8(__m256i p)
     return _mm256_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 1, 1));
 }
 
-// The paint row operations eight pixels at a time; each returns how many
-// pixels it did, the rest is left to the caller.
-NOXEL_TARGET_AVX2 qint64 premultiplyRowAvx2(const quint32 *src, quint32 *out, qint64 n)
+#endif
+
+// The paint row operations. Each is one pixel step at three widths (plain,
+// four lanes, eight lanes) that runRow() drives over a row. A step of a
+// blending operation reads out; for those runRow() stores a group of sources
+// that are all opaque as they are and leaves out alone under a group whose
+// source words all have (word & Op::ClearMask) == 0, which is exactly what
+// the full step gives there (byteMul by 0 gives 0, by 255 keeps the value)
+// but skips the multiplications: a layer is mostly opaque or transparent.
+struct PremultiplyOp
+{
+    static constexpr bool Blends = false;
+    static constexpr quint32 ClearMask = 0;
+    static quint32 one(quint32 s, quint32) { return premultiply(s); }
+#if defined(NOXEL_SSE2)
+    static __m128i four(__m128i s, __m128i) { return premultiply4(s, alphaLanes(s)); }
+#endif
+#if defined(NOXEL_AVX2)
+    NOXEL_TARGET_AVX2 static __m256i eight(__m256i s, __m256i)
+    {
+        const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+        return _mm256_or_si256(_mm256_andnot_si256(alphaMask, byteMul8(s, alphaLanes8(s))),
+                               _mm256_and_si256(s, alphaMask));
+    }
+#endif
+};
+
+// Premultiplied source over out: a source of alpha 0 leaves out alone only
+// when it is 0 as a whole.
+struct BlendPremultipliedOp
+{
+    static constexpr bool Blends = true;
+    static constexpr quint32 ClearMask = 0xFFFFFFFFu;
+    static quint32 one(quint32 p, quint32 d) { return blendPremultiplied(p, d); }
+#if defined(NOXEL_SSE2)
+    static __m128i four(__m128i p, __m128i d)
+    {
+        return _mm_add_epi32(p, byteMul4(d, _mm_sub_epi16(_mm_set1_epi16(255), alphaLanes(p))));
+    }
+#endif
+#if defined(NOXEL_AVX2)
+    NOXEL_TARGET_AVX2 static __m256i eight(__m256i p, __m256i d)
+    {
+        return _mm256_add_epi32(p, byteMul8(d, _mm256_sub_epi16(_mm256_set1_epi16(255), alphaLanes8(p))));
+    }
+#endif
+};
+
+// Non-premultiplied source over out: alpha 0 leaves out alone.
+struct PremultiplyBlendOp
+{
+    static constexpr bool Blends = true;
+    static constexpr quint32 ClearMask = 0xFF000000u;
+    static quint32 one(quint32 s, quint32 d) { return blendPixel(s, d); }
+#if defined(NOXEL_SSE2)
+    static __m128i four(__m128i s, __m128i d) { return premultiplyBlend4(s, d); }
+#endif
+#if defined(NOXEL_AVX2)
+    NOXEL_TARGET_AVX2 static __m256i eight(__m256i s, __m256i d)
+    {
+        const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+        const __m256i a = alphaLanes8(s);
+        const __m256i p =
+            _mm256_or_si256(_mm256_andnot_si256(alphaMask, byteMul8(s, a)), _mm256_and_si256(s, alphaMask));
+        return _mm256_add_epi32(p, byteMul8(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a)));
+    }
+#endif
+};
+
+#if defined(NOXEL_AVX2)
+// Eight pixels at a time; returns how many pixels it did.
+template<typename Op>
+NOXEL_TARGET_AVX2 qint64 runRowAvx2(const quint32 *src, quint32 *out, qint64 n)
 {
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    const __m256i clearMask = _mm256_set1_epi32(int(Op::ClearMask));
     qint64 k = 0;
     for (; k + 8 <= n; k += 8) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + k));
-        const __m256i m = byteMul8(x, alphaLanes8(x));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k),
-                            _mm256_or_si256(_mm256_andnot_si256(alphaMask, m), _mm256_and_si256(x, alphaMask)));
-    }
-    return k;
-}
-
-NOXEL_TARGET_AVX2 qint64 blendPremultipliedRowAvx2(const quint32 *p, quint32 *out, qint64 n)
-{
-    const __m256i full = _mm256_set1_epi16(255);
-    qint64 k = 0;
-    for (; k + 8 <= n; k += 8) {
-        const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + k));
-        const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(out + k));
-        const __m256i inv = _mm256_sub_epi16(full, alphaLanes8(src));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k), _mm256_add_epi32(src, byteMul8(dst, inv)));
-    }
-    return k;
-}
-
-NOXEL_TARGET_AVX2 qint64 premultiplyBlendRowAvx2(const quint32 *src, quint32 *out, qint64 n)
-{
-    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
-    const __m256i full = _mm256_set1_epi16(255);
-    qint64 k = 0;
-    for (; k + 8 <= n; k += 8) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + k));
-        const __m256i a = alphaLanes8(x);
-        const __m256i p = _mm256_or_si256(_mm256_andnot_si256(alphaMask, byteMul8(x, a)), _mm256_and_si256(x, alphaMask));
-        const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(out + k));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + k),
-                            _mm256_add_epi32(p, byteMul8(dst, _mm256_sub_epi16(full, a))));
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + k));
+        __m256i *o = reinterpret_cast<__m256i *>(out + k);
+        if constexpr (Op::Blends) {
+            if (_mm256_testc_si256(s, alphaMask)) { // every alpha 255
+                _mm256_storeu_si256(o, s);
+                continue;
+            }
+            if (_mm256_testz_si256(s, clearMask))
+                continue;
+        }
+        const __m256i d = Op::Blends ? _mm256_loadu_si256(o) : _mm256_setzero_si256();
+        _mm256_storeu_si256(o, Op::eight(s, d));
     }
     return k;
 }
 #endif
+
+// The row in the widest kernel set in use, the rest pixel by pixel.
+template<typename Op>
+void runRow(const quint32 *src, quint32 *out, qint64 n)
+{
+    qint64 k = 0;
+    const KernelSet set = kernelSet();
+#if defined(NOXEL_AVX2)
+    if (set == KernelSet::Avx2)
+        k = runRowAvx2<Op>(src, out, n);
+#endif
+#if defined(NOXEL_SSE2)
+    if (set != KernelSet::Plain) {
+        const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+        const __m128i clearMask = _mm_set1_epi32(int(Op::ClearMask));
+        const __m128i zero = _mm_setzero_si128();
+        for (; k + 4 <= n; k += 4) {
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+            __m128i *o = reinterpret_cast<__m128i *>(out + k);
+            if constexpr (Op::Blends) {
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), alphaMask)) == 0xFFFF) {
+                    _mm_storeu_si128(o, s);
+                    continue;
+                }
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, clearMask), zero)) == 0xFFFF)
+                    continue;
+            }
+            const __m128i d = Op::Blends ? _mm_loadu_si128(o) : zero;
+            _mm_storeu_si128(o, Op::four(s, d));
+        }
+    }
+#endif
+    (void)set;
+    for (; k < n; ++k)
+        out[k] = Op::one(src[k], Op::Blends ? out[k] : 0u);
+}
 
 } // namespace
 
@@ -263,69 +349,17 @@ void blendRowOverPremultiplied(const uchar *src, quint32 *dst, qint64 n)
 
 void premultiplyRow(const quint32 *src, quint32 *out, qint64 n)
 {
-    qint64 k = 0;
-    const KernelSet set = kernelSet();
-#if defined(NOXEL_AVX2)
-    if (set == KernelSet::Avx2)
-        k = premultiplyRowAvx2(src, out, n);
-#endif
-#if defined(NOXEL_SSE2)
-    if (set != KernelSet::Plain) {
-        for (; k + 4 <= n; k += 4) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), premultiply4(x, alphaLanes(x)));
-        }
-    }
-#endif
-    (void)set;
-    for (; k < n; ++k)
-        out[k] = premultiply(src[k]);
+    runRow<PremultiplyOp>(src, out, n);
 }
 
 void blendPremultipliedRow(const quint32 *p, quint32 *out, qint64 n)
 {
-    qint64 k = 0;
-    const KernelSet set = kernelSet();
-#if defined(NOXEL_AVX2)
-    if (set == KernelSet::Avx2)
-        k = blendPremultipliedRowAvx2(p, out, n);
-#endif
-#if defined(NOXEL_SSE2)
-    if (set != KernelSet::Plain) {
-        const __m128i full = _mm_set1_epi16(255);
-        for (; k + 4 <= n; k += 4) {
-            const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k));
-            const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(out + k));
-            const __m128i inv = _mm_sub_epi16(full, alphaLanes(src));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), _mm_add_epi32(src, byteMul4(dst, inv)));
-        }
-    }
-#endif
-    (void)set;
-    for (; k < n; ++k)
-        out[k] = blendPremultiplied(p[k], out[k]);
+    runRow<BlendPremultipliedOp>(p, out, n);
 }
 
 void premultiplyBlendRow(const quint32 *src, quint32 *out, qint64 n)
 {
-    qint64 k = 0;
-    const KernelSet set = kernelSet();
-#if defined(NOXEL_AVX2)
-    if (set == KernelSet::Avx2)
-        k = premultiplyBlendRowAvx2(src, out, n);
-#endif
-#if defined(NOXEL_SSE2)
-    if (set != KernelSet::Plain) {
-        for (; k + 4 <= n; k += 4) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
-            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(out + k));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k), premultiplyBlend4(x, d));
-        }
-    }
-#endif
-    (void)set;
-    for (; k < n; ++k)
-        out[k] = blendPremultiplied(premultiply(src[k]), out[k]);
+    runRow<PremultiplyBlendOp>(src, out, n);
 }
 
 } // namespace imaging

@@ -1,5 +1,7 @@
 #include "paint/paintstats.h"
 
+#include "paint/paintwidget.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -16,6 +18,8 @@ struct Entry
 {
     const char *kind;
     long paints;
+    int zoom;
+    int grid;
 };
 
 class Stats
@@ -30,12 +34,19 @@ public:
         if (it == index.constEnd()) {
             // A new widget at a reused address is a new view: counted apart.
             it = index.insert(widget, int(entries.size()));
-            entries.push_back({kind, 0});
+            entries.push_back({kind, 0, 0, 0});
         } else if (entries[size_t(*it)].kind != kind) {
             it = index.insert(widget, int(entries.size()));
-            entries.push_back({kind, 0});
+            entries.push_back({kind, 0, 0, 0});
         }
-        ++entries[size_t(*it)].paints;
+        Entry &e = entries[size_t(*it)];
+        ++e.paints;
+        // The view's state as this paint reads it (paint widgets only).
+        const auto *paint = qobject_cast<const PaintWidget *>(widget);
+        if (paint && paint->View()) {
+            e.zoom = paint->View()->zoomFactor();
+            e.grid = paint->View()->grid().on ? 1 : 0;
+        }
         if (clock.elapsed() >= 250) {
             clock.restart();
             write();
@@ -45,14 +56,19 @@ public:
     const QByteArray path;
 
 private:
+    // Written beside the file and renamed over it, so a reader never sees
+    // a half-written file.
     void write() const
     {
-        std::FILE *f = std::fopen(path.constData(), "w");
+        const QByteArray temporary = path + ".new";
+        std::FILE *f = std::fopen(temporary.constData(), "w");
         if (!f)
             return;
         for (size_t i = 0; i < entries.size(); ++i)
-            std::fprintf(f, "%s %zu %ld\n", entries[i].kind, i, entries[i].paints);
-        std::fclose(f);
+            std::fprintf(f, "%s %zu %ld %d %d\n", entries[i].kind, i, entries[i].paints, entries[i].zoom,
+                         entries[i].grid);
+        if (std::fclose(f) == 0)
+            std::rename(temporary.constData(), path.constData());
     }
 
     QElapsedTimer clock;

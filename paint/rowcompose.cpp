@@ -53,8 +53,7 @@ void SourceRow::premultiply(int first, int n, quint32 *out) const
     const quint32 *px = reinterpret_cast<const quint32 *>(line) + first;
     switch (format) {
     case QImage::Format_Indexed8:
-        for (int k = 0; k < n; ++k)
-            out[k] = lut[line[first + k]];
+        imaging::expandIndexedRow(line + first, out, n, lut);
         break;
     case QImage::Format_ARGB32:
         imaging::premultiplyRow(px, out, n);

@@ -154,6 +154,26 @@ private Q_SLOTS:
         });
     }
 
+    // A premultiplied source of alpha 0 with colour bits (as a raw
+    // premultiplied image may hold) still adds its colour, as the raster
+    // engine's blend does: only a source that is 0 as a whole leaves the
+    // target alone.
+    void premultipliedBlendAddsTransparentColour()
+    {
+        everySet([](int n, int offset, quint32 seed) {
+            std::vector<quint32> src = pixels(n + offset, seed);
+            for (quint32 &p : src)
+                p = (p >> 24) == 255 ? p : p & 0x00030303u;
+            std::vector<quint32> dst = pixels(n, seed + 7);
+            for (quint32 &d : dst)
+                d = qPremultiply(d) & 0xFCFCFCFCu;
+            std::vector<quint32> out = dst;
+            blendPremultipliedRow(src.data() + offset, out.data(), n);
+            for (int i = 0; i < n; ++i)
+                QCOMPARE(out[size_t(i)], refBlend(src[size_t(i + offset)], dst[size_t(i)]));
+        });
+    }
+
     void rulesRowMatchesThePixelRules()
     {
         PixelRules key;
