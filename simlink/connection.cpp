@@ -32,15 +32,15 @@ namespace {
 #ifdef Q_OS_WIN
 // Attaches the handle to the block and checks it is ours before anything is
 // read or written; minimum is the least size that counts as present.
-bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minimum)
+bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minimum, bool readOnly)
 {
     if (!setBlockKey(handle, blockName))
         return false;
     if (!native::blockOwnerTrusted(handle.nativeKey().toStdString()))
         return false;
-    if (!handle.attach(QSharedMemory::ReadWrite))
+    if (!handle.attach(readOnly ? QSharedMemory::ReadOnly : QSharedMemory::ReadWrite))
         return false;
-    if (handle.size() < minimum || !handle.data()) {
+    if (handle.size() < minimum || !handle.constData()) {
         handle.detach();
         return false;
     }
@@ -64,17 +64,17 @@ class BlockHandle : public QSharedMemory
 public:
     ~BlockHandle() override { release(); }
 
-    BlockView attach(const QString &blockName, qint64 minimum)
+    BlockView attach(const QString &blockName, qint64 minimum, bool readOnly = false)
     {
         release();
 #ifdef Q_OS_WIN
-        if (!attachChecked(*this, blockName, minimum))
+        if (!attachChecked(*this, blockName, minimum, readOnly))
             return BlockView();
-        return BlockView(data(), size());
+        return BlockView(const_cast<void *>(constData()), size());
 #else
         if (!setBlockKey(*this, blockName))
             return BlockView();
-        segment = native::attachSegment(nativeKey().toStdString(), false);
+        segment = native::attachSegment(nativeKey().toStdString(), readOnly);
         if (segment.data && segment.size < minimum)
             native::detachSegment(segment);
         if (!segment.data)
@@ -133,11 +133,11 @@ quint8 scanLayers(QList<LayerInfo> &list)
     return alphaMode;
 }
 
-BlockView attachLayer(QSharedMemory *&handle, int n)
+BlockView attachLayer(QSharedMemory *&handle, int n, bool readOnly)
 {
     BlockHandle *own = new BlockHandle;
     handle = own;
-    return own->attach(layerBlockName(n), BlockView::HeaderSize);
+    return own->attach(layerBlockName(n), BlockView::HeaderSize, readOnly);
 }
 
 void detachLayer(QSharedMemory *handle)

@@ -24,7 +24,8 @@ quint8 scanLayers(QList<LayerInfo> &list);
 // Creates the handle in every case and stores it in the out-parameter; the
 // caller owns it. Returns the mapped block with its size, or a null view when
 // the block is missing, belongs to another user or is shorter than a header.
-BlockView attachLayer(QSharedMemory *&handle, int n);
+// A read-only attachment faults on any write (the view must then only be read).
+BlockView attachLayer(QSharedMemory *&handle, int n, bool readOnly = false);
 
 // Detaches the handle if it is attached; null is allowed. The last detach
 // of a block that a crashed simulation left behind removes that block (the

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace snapshot {
 
@@ -81,21 +82,6 @@ qint64 pixelExtent(BlockView block)
     return std::max(whole, window);
 }
 
-bool attachReadOnly(QSharedMemory &handle, const QString &blockName)
-{
-    if (!simlink::setBlockKey(handle, blockName))
-        return false;
-    if (!native::blockOwnerTrusted(handle.nativeKey().toStdString()))
-        return false;
-    if (!handle.attach(QSharedMemory::ReadOnly))
-        return false;
-    if (handle.size() < BlockView::HeaderSize || !handle.constData()) {
-        handle.detach();
-        return false;
-    }
-    return true;
-}
-
 QString windowClassFound()
 {
     if (native::windowClassExists(simlink::MainframeWindowClass))
@@ -151,11 +137,12 @@ bool captureScene(Scene &scene)
         return false;
 
     qint64 budget = CopyBudget;
-    QSharedMemory handle;
     for (const LayerInfo &info : std::as_const(found)) {
-        if (!attachReadOnly(handle, simlink::layerBlockName(info.index)))
+        QSharedMemory *handle = nullptr;
+        const BlockView live = simlink::attachLayer(handle, info.index, true);
+        const std::unique_ptr<QSharedMemory> owned(handle);
+        if (live.isNull())
             break;
-        const BlockView live(const_cast<void *>(handle.constData()), handle.size());
         // The header decides the extent, so it is copied first and the
         // extent taken from the copy: header and pixels agree.
         QByteArray header(reinterpret_cast<const char *>(live.base()), int(BlockView::HeaderSize));
@@ -169,13 +156,11 @@ bool captureScene(Scene &scene)
             copy.bytes.append(reinterpret_cast<const char *>(live.base()) + BlockView::HeaderSize,
                               qsizetype(length - BlockView::HeaderSize));
         budget -= length - BlockView::HeaderSize;
-        handle.detach();
+        simlink::detachLayer(handle);
         if (simlink::inUse(copy.view()) == 0)
             break;
         scene.layers.append(copy);
     }
-    if (handle.isAttached())
-        handle.detach();
     return !scene.layers.isEmpty();
 }
 
