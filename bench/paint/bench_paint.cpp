@@ -217,7 +217,11 @@ void BM_RefreshUnchanged(benchmark::State &state)
 }
 BENCHMARK(BM_RefreshUnchanged);
 
-void printCase(const RatioReporter &r, const char *what, const std::string &name, bool strict)
+// strict: at least 2.5 x faster than the reference and within 4 x memcpy.
+// The composite's own target instead: within 1.5 x memcpy (the read of the
+// display, which the reference does too, caps its speed-up over it).
+void printCase(const RatioReporter &r, const char *what, const std::string &name, bool strict,
+               double copyBound = 0)
 {
     const auto widget = r.seconds.find("BM_Widget_" + name);
     const auto reference = r.seconds.find("BM_Reference_" + name);
@@ -226,7 +230,8 @@ void printCase(const RatioReporter &r, const char *what, const std::string &name
         return;
     const double speedup = reference->second / widget->second;
     const double vsCopy = widget->second / copy->second;
-    const bool ok = speedup >= 1.0 && (!strict || (speedup >= 2.5 && vsCopy <= 4.0));
+    const bool ok = speedup >= 1.0 && (copyBound > 0 ? vsCopy <= copyBound
+                                                      : (!strict || (speedup >= 2.5 && vsCopy <= 4.0)));
     std::printf("%-46s %6.2f x faster than reference, %5.2f x memcpy   %s\n", what, speedup, vsCopy,
                 ok ? "within target" : "OUTSIDE TARGET");
 }
@@ -245,7 +250,7 @@ int main(int argc, char **argv)
     Scene::current = nullptr;
     scene.reset();
     std::printf("\nTargets: never slower than the reference; from zoom 2 on at least 2.5 x faster and within "
-                "4 x memcpy of the %d x %d viewport's bytes.\n",
+                "4 x memcpy of the %d x %d viewport's bytes; the composite within 1.5 x memcpy.\n",
                 ViewW, ViewH);
     printCase(reporter, "true colour over tiles, zoom 1, XOR grid", "TrueColourZoom1Grid", false);
     printCase(reporter, "true colour over tiles, zoom 2, XOR grid", "TrueColourZoom2Grid", true);
@@ -253,7 +258,7 @@ int main(int argc, char **argv)
     printCase(reporter, "true colour over tiles, zoom 16, XOR grid", "TrueColourZoom16Grid", true);
     printCase(reporter, "true colour over tiles, zoom 4, colour grid", "TrueColourZoom4ColourGrid", true);
     printCase(reporter, "8-bpp indexed over tiles, zoom 4, XOR grid", "IndexedZoom4Grid", true);
-    printCase(reporter, "composite of three 800 x 480 layers, zoom 2", "CompositeZoom2", true);
+    printCase(reporter, "composite of three 800 x 480 layers, zoom 2", "CompositeZoom2", true, 1.5);
     const auto read = reporter.seconds.find("BM_CompositeReadOnly");
     const auto reference = reporter.seconds.find("BM_Reference_CompositeZoom2");
     const auto copy = reporter.seconds.find("BM_Memcpy");
