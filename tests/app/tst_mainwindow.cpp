@@ -144,6 +144,35 @@ private:
         QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
     }
 
+    // Builds the window on the scene, stops its timers and lets it settle at
+    // a size that shows every view, with the three paint widgets counted.
+    void settleCounted(MainWindow &w, PaintCounter &counter, QWidget *(&p)[3])
+    {
+        w.show();
+        QTRY_VERIFY(w.CompositeView() != nullptr);
+        // The test drives the refresh tick itself, so that only what the
+        // tick does is counted (no alternating tiles, no polling).
+        stopTimers(w);
+        w.OnTimerRedraw();
+        p[0] = w.LayerViews().at(0)->GetPaintWidget();
+        p[1] = w.LayerViews().at(1)->GetPaintWidget();
+        p[2] = w.CompositeView()->GetPaintWidget();
+        for (QWidget *q : p)
+            counter.watch(q);
+        // A window large enough to show every view; then let the layout
+        // passes (and a fit the build may have queued) run out: until a
+        // repaint pass paints none of the views at that size.
+        for (int pass = 0, painted = -1; pass < 50 && (painted != 0 || w.size() != QSize(1200, 900)); ++pass) {
+            w.resize(1200, 900);
+            counter.counts[p[0]] = counter.counts[p[1]] = counter.counts[p[2]] = 0;
+            flushPaints(w, counter);
+            painted = counter.counts[p[0]] + counter.counts[p[1]] + counter.counts[p[2]];
+        }
+        QCOMPARE(counter.counts[p[0]] + counter.counts[p[1]] + counter.counts[p[2]], 0);
+        QVERIFY(!p[0]->visibleRegion().isEmpty());
+        QVERIFY(!p[1]->visibleRegion().isEmpty());
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -393,30 +422,12 @@ private Q_SLOTS:
         publishScene(pub, true);
         MainWindow w;
         setMainWindow(&w);
-        w.show();
-        QTRY_VERIFY(w.CompositeView() != nullptr);
-        // The test drives the refresh tick itself, so that only what the
-        // tick does is counted (no alternating tiles, no polling).
-        stopTimers(w);
-        w.OnTimerRedraw();
         PaintCounter counter;
-        QWidget *p0 = w.LayerViews().at(0)->GetPaintWidget();
-        QWidget *p1 = w.LayerViews().at(1)->GetPaintWidget();
-        QWidget *pc = w.CompositeView()->GetPaintWidget();
-        counter.watch(p0);
-        counter.watch(p1);
-        counter.watch(pc);
-        // A window large enough to show every view; then let the layout
-        // passes (and a fit the build may have queued) run out: until a
-        // repaint pass paints none of the views at that size.
-        for (int pass = 0, painted = -1; pass < 50 && (painted != 0 || w.size() != QSize(1200, 900)); ++pass) {
-            w.resize(1200, 900);
-            counter.counts[p0] = counter.counts[p1] = counter.counts[pc] = 0;
-            flushPaints(w, counter);
-            painted = counter.counts[p0] + counter.counts[p1] + counter.counts[pc];
-        }
-        QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
-        QVERIFY(!p1->visibleRegion().isEmpty());
+        QWidget *p[3];
+        settleCounted(w, counter, p);
+        QWidget *p0 = p[0], *p1 = p[1], *pc = p[2];
+        if (QTest::currentTestFailed())
+            return setMainWindow(nullptr);
         // A tick over unchanged blocks repaints nothing.
         w.OnTimerRedraw();
         flushPaints(w, counter);
@@ -432,10 +443,70 @@ private Q_SLOTS:
         setMainWindow(nullptr);
     }
 
+    void alternatingTilesRepaintOnlyWhereTheyShow()
+    {
+        // Layer 0 has one transparent pixel; layer 1's pixels are opaque.
+        sim::Publisher pub;
+        publishScene(pub, true);
+        pub.layer(0)->setPixel32(5, 4, 0x00000000u);
+        MainWindow w;
+        setMainWindow(&w);
+        PaintCounter counter;
+        QWidget *p[3];
+        settleCounted(w, counter, p);
+        if (QTest::currentTestFailed())
+            return setMainWindow(nullptr);
+        const auto tick = [&](bool flip) {
+            for (QWidget *q : p)
+                counter.counts[q] = 0;
+            if (flip)
+                w.OnTimerTrans();
+            w.OnTimerRedraw();
+            flushPaints(w, counter);
+        };
+
+        // A flip repaints the view showing the tiles, not the opaque one,
+        // and never the composite; a tick without a flip repaints nothing.
+        for (int flips = 0; flips < 2; ++flips) {
+            tick(true);
+            QCOMPARE(counter.counts[p[0]], 1);
+            QCOMPARE(counter.counts[p[1]], 0);
+            QCOMPARE(counter.counts[p[2]], 0);
+            tick(false);
+            QCOMPARE(counter.counts[p[0]] + counter.counts[p[1]] + counter.counts[p[2]], 0);
+        }
+
+        // A content change still repaints its view and the composite, also
+        // on the tick of a flip.
+        pub.layer(1)->bumpContent();
+        tick(true);
+        QCOMPARE(counter.counts[p[1]], 1);
+        QCOMPARE(counter.counts[p[2]], 1);
+        QCOMPARE(counter.counts[p[0]], 1);
+
+        // Once layer 0 turned opaque, its view stops following the flips;
+        // turned see-through again, it follows them again.
+        pub.layer(0)->setPixel32(5, 4, 0xFF00FF00u);
+        pub.layer(0)->bumpContent();
+        tick(false);
+        QCOMPARE(counter.counts[p[0]], 1);
+        tick(true);
+        QCOMPARE(counter.counts[p[0]] + counter.counts[p[1]] + counter.counts[p[2]], 0);
+        pub.layer(0)->setPixel32(39, 29, 0x80FFFFFFu);
+        pub.layer(0)->bumpContent();
+        tick(false);
+        tick(true);
+        QCOMPARE(counter.counts[p[0]], 1);
+        QCOMPARE(counter.counts[p[2]], 0);
+        setMainWindow(nullptr);
+    }
+
     void transparencyTilesAlternateInTheViews()
     {
         sim::Publisher pub;
         publishScene(pub, true);
+        // A see-through pixel, so that the view shows the tiles.
+        pub.layer(0)->setPixel32(0, 0, 0x00000000u);
         MainWindow w;
         setMainWindow(&w);
         w.show();
