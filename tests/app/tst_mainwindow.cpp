@@ -501,6 +501,36 @@ private Q_SLOTS:
         setMainWindow(nullptr);
     }
 
+    void alternatingTilesReachVirtualLayerViews()
+    {
+        // The virtual screen of layer 1 holds transparent pixels.
+        sim::Publisher pub;
+        publishScene(pub, false, 30);
+        MainWindow w;
+        setMainWindow(&w);
+        w.show();
+        QTRY_COMPARE(w.VirtViews().size(), 1);
+        stopTimers(w);
+        w.ShowVirtView(1, true, false);
+        w.OnTimerRedraw();
+        auto *pv = w.VirtViews().first()->GetPaintWidget();
+        PaintCounter counter;
+        counter.watch(pv);
+        for (int pass = 0; pass < 50 && (counter.counts[pv] != 0 || w.size() != QSize(1200, 900)); ++pass) {
+            w.resize(1200, 900);
+            counter.counts[pv] = 0;
+            flushPaints(w, counter);
+        }
+        QCOMPARE(counter.counts[pv], 0);
+        QVERIFY(!pv->visibleRegion().isEmpty());
+        QVERIFY(!pv->BackgroundShown().isEmpty());
+        w.OnTimerTrans();
+        w.OnTimerRedraw();
+        flushPaints(w, counter);
+        QCOMPARE(counter.counts[pv], 1);
+        setMainWindow(nullptr);
+    }
+
     void transparencyTilesAlternateInTheViews()
     {
         sim::Publisher pub;
