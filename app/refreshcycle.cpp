@@ -57,10 +57,14 @@ void MainWindow::OnTimerRedraw()
         loadTimer->start(25);
         return;
     }
-    // Every layer view refreshes, also after an earlier one changed.
+    // Every layer view refreshes, also after an earlier one changed. Only a
+    // change of a layer repaints the composite: it has no transparency
+    // background, so the alternating tiles never show in it.
     bool changed = false;
     for (ViewLayer *view : qAsConst(layerViews))
         changed = view->Refresh() || changed;
+    for (ViewVirtLayer *view : qAsConst(virtViews))
+        view->RefreshBackground();
     if (changed && compositeView)
         compositeView->RepaintImage();
     inspectorHost->Tick();
@@ -68,9 +72,10 @@ void MainWindow::OnTimerRedraw()
 
 void MainWindow::OnTimerTrans()
 {
+    // The next tick repaints what shows the tiles, in every view.
     transPhase = 1 - transPhase;
     for (ViewLayer *view : qAsConst(layerViews))
-        view->forceRefresh = true;
+        view->backgroundChanged = true;
     for (ViewVirtLayer *view : qAsConst(virtViews))
-        view->forceRefresh = true;
+        view->backgroundChanged = true;
 }

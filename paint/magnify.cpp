@@ -252,3 +252,57 @@ void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene 
             paintGridRect(painter, r, s);
     }
 }
+
+bool backgroundShows(const QRect &exposed, const MagnifyScene &s)
+{
+    const QRect e = exposed & QRect(QPoint(0, 0), s.widgetSize);
+    if (e.isEmpty())
+        return false;
+    const QRect area = imageArea(s, e);
+    if (area != e)
+        return true;
+    if (s.imageOpaque)
+        return false;
+    // The image pixels under the area.
+    const int x0 = int(floorDiv(qint64(area.left()) - s.imagePos.x(), s.scale));
+    const int x1 = int(floorDiv(qint64(area.right()) - s.imagePos.x(), s.scale));
+    const int y0 = int(floorDiv(qint64(area.top()) - s.imagePos.y(), s.scale));
+    const int y1 = int(floorDiv(qint64(area.bottom()) - s.imagePos.y(), s.scale));
+    const QImage &img = s.image;
+    switch (img.format()) {
+    case QImage::Format_RGB32:
+        return false;
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        for (int y = y0; y <= y1; ++y) {
+            const quint32 *px = reinterpret_cast<const quint32 *>(img.constScanLine(y));
+            quint32 all = 0xFFFFFFFFu;
+            for (int x = x0; x <= x1; ++x)
+                all &= px[x];
+            if (all < 0xFF000000u)
+                return true;
+        }
+        return false;
+    case QImage::Format_Indexed8: {
+        // Indices without an entry show as transparent.
+        const QVector<QRgb> table = img.colorTable();
+        bool seeThrough[256];
+        bool any = false;
+        for (int i = 0; i < 256; ++i) {
+            seeThrough[i] = i >= table.size() || qAlpha(table[i]) != 255;
+            any = any || seeThrough[i];
+        }
+        if (!any)
+            return false;
+        for (int y = y0; y <= y1; ++y) {
+            const uchar *line = img.constScanLine(y);
+            for (int x = x0; x <= x1; ++x)
+                if (seeThrough[line[x]])
+                    return true;
+        }
+        return false;
+    }
+    default:
+        return true;
+    }
+}

@@ -64,6 +64,13 @@ struct MagnifyCache
 // source-over, then the grid.
 void paintMagnified(QPainter &painter, const QRect &exposed, const MagnifyScene &scene, MagnifyCache &cache);
 
+// Whether painting the exposed rectangle (widget pixels, cut to the widget)
+// lets the background or what lies beneath show anywhere: a pixel the image
+// does not cover, or one it covers with alpha below 255. False only when
+// every pixel is an opaque image pixel; an image format it cannot read
+// counts as showing the background.
+bool backgroundShows(const QRect &exposed, const MagnifyScene &scene);
+
 // How an unmagnified image over a background is drawn: by the row compositor
 // (where the kernels run eight pixels at a time, imaging::KernelSet::Avx2)
 // or by the raster engine's fill and blend.

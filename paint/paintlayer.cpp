@@ -1,5 +1,6 @@
 #include "paint/paintlayer.h"
 
+#include "dialogs/gridsetting.h"
 #include "paint/paintstats.h"
 #include "simlink/layerblock.h"
 
@@ -76,8 +77,16 @@ void PaintLayer::paintEvent(QPaintEvent *event)
     paintstats::countPaint(this, isVirtual() ? "virtual" : "layer");
     QPainter painter(this);
     MagnifyScene scene = baseScene();
-    setLayerBackground(scene);
+    const bool followsSettings = setLayerBackground(scene);
     const QRect exposed = event->rect() & rect();
+    // Only alternating tiles are checked pixel by pixel; a solid colour or
+    // still tiles count as showing, so that a change to alternating tiles
+    // repaints them.
+    const bool check = scene.background == MagnifyScene::TiledBackground
+                       && view->paintSettings().transDrawMode == TransModeAlternating;
+    const auto note = [&] {
+        noteBackground(event->region(), followsSettings && (!check || backgroundShows(exposed, scene)));
+    };
 
     // With a background every pixel is painted opaquely, so Qt need not fill
     // the widget first. The attribute acts from the next paint on; a paint
@@ -92,6 +101,7 @@ void PaintLayer::paintEvent(QPaintEvent *event)
     // A view without a block (it vanished before the view was built) shows
     // its background and, like every view, the grid.
     if (view->GetRecord().isNull()) {
+        note();
         paintMagnified(painter, exposed, scene, cache);
         return;
     }
@@ -124,6 +134,7 @@ void PaintLayer::paintEvent(QPaintEvent *event)
             scene.scale = 1;
         }
     }
+    note();
     paintMagnified(painter, exposed, scene, cache);
 }
 

@@ -67,7 +67,22 @@ MagnifyScene PaintWidget::baseScene() const
     return s;
 }
 
-void PaintWidget::setLayerBackground(MagnifyScene &scene) const
+void PaintWidget::RepaintBackground()
+{
+    backgroundShown &= rect();
+    if (!backgroundShown.isEmpty())
+        update(backgroundShown);
+}
+
+void PaintWidget::noteBackground(const QRegion &painted, bool shows)
+{
+    if (shows)
+        backgroundShown += painted;
+    else
+        backgroundShown -= painted;
+}
+
+bool PaintWidget::setLayerBackground(MagnifyScene &scene) const
 {
     const PaintSettings w = view->paintSettings();
     const unsigned layers = w.rules.layerCount;
@@ -79,10 +94,13 @@ void PaintWidget::setLayerBackground(MagnifyScene &scene) const
             scene.background = MagnifyScene::TiledBackground;
             scene.tile = TransparencyTile(w.transPhase);
         }
-    } else if (layers == 1) {
+        return true;
+    }
+    if (layers == 1) {
         scene.background = MagnifyScene::SolidBackground;
         scene.solidColor = 0xFF000000u;
     }
+    return false;
 }
 
 void PaintWidget::shadeSelection(CImage &image, bool convert) const

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 class PointerSource;
@@ -62,6 +63,14 @@ public:
 
     // The window's state the pixel rules depend on.
     ImageRules CurrentRules() const;
+
+    // Where the widget's last paints let the transparency background show
+    // (or, while it is a solid colour, may let it show): the pixels that
+    // change when the background does. Each paint replaces what it records
+    // for the pixels it painted and keeps the rest.
+    const QRegion &BackgroundShown() const { return backgroundShown; }
+    // Repaints those pixels only (nothing when there are none).
+    void RepaintBackground();
 
     // Pointer tools and the selection.
     // Selects layer pixels left..right by top..bottom (inclusive). Without
@@ -128,8 +137,11 @@ protected:
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;
     // The transparency background of layer views, by the number of layers
-    // and the transparency draw mode.
-    void setLayerBackground(MagnifyScene &scene) const;
+    // and the transparency draw mode. True when the background follows the
+    // window's transparency settings (more than one layer).
+    bool setLayerBackground(MagnifyScene &scene) const;
+    // Records what a paint of painted (the paint event's region) showed.
+    void noteBackground(const QRegion &painted, bool shows);
     // The pixels of rectangle pixels (image coordinates) that, drawn from
     // widget point at with zoom-sized blocks, cover part of exposed.
     static QRect exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed);
@@ -146,4 +158,5 @@ protected:
     HandTool hand;
     SelectionTool selectionTool{this};
     MagnifyCache cache;
+    QRegion backgroundShown;
 };

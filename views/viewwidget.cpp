@@ -185,11 +185,14 @@ bool ViewWidget::Refresh()
         OnPaletteChanged();
         changed = true;
     }
-    if (!changed && c == contentCount && !forceRefresh)
+    if (!changed && c == contentCount && !forceRefresh) {
+        RefreshBackground();
         return false;
+    }
     countersSeen = true;
     contentCount = c;
     forceRefresh = false;
+    backgroundChanged = false;
 
     const int z = qMax(1, zoom);
     const QSize shown(roundDown(paintWidget->width(), z) / z, roundDown(paintWidget->height(), z) / z);
@@ -200,6 +203,15 @@ bool ViewWidget::Refresh()
     UpdateLinkedView();
     UpdateInfo();
     return true;
+}
+
+void ViewWidget::RefreshBackground()
+{
+    if (!backgroundChanged)
+        return;
+    backgroundChanged = false;
+    if (paintWidget)
+        paintWidget->RepaintBackground();
 }
 
 int ViewWidget::GetZoom() const

@@ -79,7 +79,12 @@ public:
     QSize HeldSize(qint64 width, qint64 height);
 
     // True when the view repainted: a counter changed or a repaint was forced.
+    // Otherwise a pending background change (backgroundChanged) repaints
+    // only the pixels that show the background, and the result is false.
     bool Refresh();
+    // The background change alone: repaints where the paint widget lets the
+    // background show, if backgroundChanged is set, and clears it.
+    void RefreshBackground();
     int GetZoom() const;
     void SetZoom(int factor) override;
     void ResizeImage(int w, int h, bool scaled);
@@ -133,6 +138,8 @@ public:
     int gridMode = 0;
     int zoom = 1;
     bool forceRefresh = false;
+    // The transparency background changed its look (the tiles alternated).
+    bool backgroundChanged = false;
     bool selectionOn = false;
 
     PaintWidget *GetPaintWidget() const { return paintWidget; }

@@ -26,7 +26,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QtTest>
@@ -53,20 +52,6 @@ QAction *actionNamed(QMenu *menu, const QString &text)
     return nullptr;
 }
 
-// Counts paint events of the widgets it watches.
-class PaintCounter : public QObject
-{
-public:
-    QMap<QObject *, int> counts;
-    void watch(QWidget *w) { w->installEventFilter(this); counts[w] = 0; }
-    bool eventFilter(QObject *o, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++counts[o];
-        return false;
-    }
-};
-
 // Answers the manual warning once it is really open: ticks the check box
 // when asked, then presses the button with the given text. The flag turns
 // true when it was answered.
@@ -79,35 +64,6 @@ std::shared_ptr<bool> answerNextDialog(const QString &button, bool tick)
             if (b->text().remove(QLatin1Char('&')) == button)
                 QTest::mouseClick(b, Qt::LeftButton);
     });
-}
-
-// Stops every timer of the window, so that a test drives the refresh tick
-// itself.
-void stopTimers(MainWindow &w)
-{
-    for (QTimer *t : w.findChildren<QTimer *>())
-        t->stop();
-}
-
-// Processes the window's pending repaints: the repaint manager paints every
-// dirty widget of a window in one pass, so once a freshly dirtied probe
-// widget has been painted, so has everything that was dirty with it.
-void flushPaints(MainWindow &w, PaintCounter &counter)
-{
-    // A one-pixel opaque child in the window's corner, over the menu bar.
-    QWidget *probe = w.findChild<QWidget *>(QStringLiteral("paintProbe"));
-    if (!probe) {
-        probe = new QWidget(&w);
-        probe->setObjectName(QStringLiteral("paintProbe"));
-        probe->setAttribute(Qt::WA_OpaquePaintEvent);
-        probe->setGeometry(0, 0, 1, 1);
-        probe->show();
-    }
-    if (!counter.counts.contains(probe))
-        counter.watch(probe);
-    const int before = counter.counts[probe];
-    probe->update();
-    QTRY_VERIFY(counter.counts[probe] > before);
 }
 
 } // namespace
@@ -384,85 +340,6 @@ private Q_SLOTS:
         QCOMPARE(w.VirtViews().at(0)->imageHeight, 8);
         QCOMPARE(w.VirtViews().at(1)->imageWidth, 16);
         QCOMPARE(w.VirtViews().at(1)->imageHeight, 20);
-        setMainWindow(nullptr);
-    }
-
-    void redrawRepaintsOnlyChangedViews()
-    {
-        sim::Publisher pub;
-        publishScene(pub, true);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_VERIFY(w.CompositeView() != nullptr);
-        // The test drives the refresh tick itself, so that only what the
-        // tick does is counted (no alternating tiles, no polling).
-        stopTimers(w);
-        w.OnTimerRedraw();
-        PaintCounter counter;
-        QWidget *p0 = w.LayerViews().at(0)->GetPaintWidget();
-        QWidget *p1 = w.LayerViews().at(1)->GetPaintWidget();
-        QWidget *pc = w.CompositeView()->GetPaintWidget();
-        counter.watch(p0);
-        counter.watch(p1);
-        counter.watch(pc);
-        // A window large enough to show every view; then let the layout
-        // passes (and a fit the build may have queued) run out: until a
-        // repaint pass paints none of the views at that size.
-        for (int pass = 0, painted = -1; pass < 50 && (painted != 0 || w.size() != QSize(1200, 900)); ++pass) {
-            w.resize(1200, 900);
-            counter.counts[p0] = counter.counts[p1] = counter.counts[pc] = 0;
-            flushPaints(w, counter);
-            painted = counter.counts[p0] + counter.counts[p1] + counter.counts[pc];
-        }
-        QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
-        QVERIFY(!p1->visibleRegion().isEmpty());
-        // A tick over unchanged blocks repaints nothing.
-        w.OnTimerRedraw();
-        flushPaints(w, counter);
-        QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
-
-        // A tick after layer 1 changed repaints it and the composite only.
-        pub.layer(1)->bumpContent();
-        w.OnTimerRedraw();
-        QTRY_VERIFY(counter.counts[p1] > 0);
-        QTRY_VERIFY(counter.counts[pc] > 0);
-        flushPaints(w, counter);
-        QCOMPARE(counter.counts[p0], 0);
-        setMainWindow(nullptr);
-    }
-
-    void transparencyTilesAlternateInTheViews()
-    {
-        sim::Publisher pub;
-        publishScene(pub, true);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_VERIFY(!w.LayerViews().isEmpty());
-        QCOMPARE(w.transDrawMode, 0);
-        // Nothing in the blocks changes: the layer view repaints only because
-        // the tiles alternate, once with each tile.
-        QSet<int> phasesPainted;
-        struct PhaseRecorder : QObject
-        {
-            MainWindow *window;
-            QSet<int> *phases;
-            bool eventFilter(QObject *, QEvent *e) override
-            {
-                if (e->type() == QEvent::Paint)
-                    phases->insert(window->transPhase);
-                return false;
-            }
-        } recorder;
-        recorder.window = &w;
-        recorder.phases = &phasesPainted;
-        QWidget *p0 = w.LayerViews().at(0)->GetPaintWidget();
-        PaintCounter settled;
-        flushPaints(w, settled);
-        p0->installEventFilter(&recorder);
-        QTRY_VERIFY_WITH_TIMEOUT(phasesPainted.size() == 2, 10000);
-        p0->removeEventFilter(&recorder);
         setMainWindow(nullptr);
     }
 

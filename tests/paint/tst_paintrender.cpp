@@ -137,6 +137,81 @@ private Q_SLOTS:
         }
     }
 
+    void paintsRecordWhereTheBackgroundShows()
+    {
+        // Left half see-through, right half opaque, over two layers' tiles.
+        QVERIFY(makeView(60, 40, [](int x, int) { return x < 30 ? 0x40FFFFFFu : 0xFF204060u; }, QSize(200, 150), 2));
+        host->transDrawMode = 0;
+        PaintWidget *pw = view->GetPaintWidget();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QVERIFY(view->Refresh()); // the first refresh repaints everything
+        QCoreApplication::processEvents();
+        const QRegion left(0, 0, 30, 40);
+        pw->repaint();
+        QCOMPARE(pw->BackgroundShown(), QRegion(pw->rect()));
+        // A repaint of part of the widget replaces what is known of that
+        // part only.
+        pw->repaint(QRect(30, 0, 30, 40));
+        QCOMPARE(pw->BackgroundShown(), left);
+        pw->repaint(QRect(20, 10, 20, 5));
+        QCOMPARE(pw->BackgroundShown(), left + QRegion(20, 10, 20, 5));
+        pw->repaint(QRect(30, 0, 30, 40));
+        QCOMPARE(pw->BackgroundShown(), left);
+        // Zoomed, the same pixels cover three times the widget pixels.
+        view->SetZoom(3);
+        pw->repaint();
+        pw->repaint(QRect(90, 0, 90, 120));
+        QCOMPARE(pw->BackgroundShown(), QRegion(0, 0, 90, 120));
+        view->SetZoom(1);
+        pw->repaint();
+        pw->repaint(QRect(30, 0, 30, 40));
+
+        // A change of the background repaints those pixels and no others.
+        struct Recorder : QObject
+        {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } recorder;
+        pw->installEventFilter(&recorder);
+        view->backgroundChanged = true;
+        QVERIFY(!view->Refresh());
+        QTRY_COMPARE(recorder.painted, left);
+        QVERIFY(!view->backgroundChanged);
+
+        // Opaque everywhere: nothing left to repaint.
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 30; ++x)
+                pub->layer(0)->setPixel32(x, y, 0xFF000000u);
+        pw->repaint();
+        QVERIFY(pw->BackgroundShown().isEmpty());
+        recorder.painted = QRegion();
+        view->backgroundChanged = true;
+        view->RefreshBackground();
+        pw->repaint(QRect(0, 0, 1, 1));
+        QCOMPARE(recorder.painted, QRegion(0, 0, 1, 1));
+        pw->removeEventFilter(&recorder);
+
+        // Not checked pixel by pixel: a solid colour or still tiles, which a
+        // change to alternating tiles must repaint; a single layer's black
+        // never changes.
+        pub->layer(0)->setPixel32(3, 3, 0x00000000u);
+        for (int mode : {2, 1}) {
+            host->transDrawMode = mode;
+            pw->repaint(QRect(40, 0, 20, 40));
+            QCOMPARE(pw->BackgroundShown(), QRegion(40, 0, 20, 40));
+            pw->repaint(QRect(40, 0, 20, 40));
+        }
+        host->layerCount = 1;
+        host->transDrawMode = 0;
+        pw->repaint();
+        QVERIFY(pw->BackgroundShown().isEmpty());
+    }
+
     void singleLayerShowsBlackAndColouredModeIsOpaque()
     {
         QVERIFY(makeView(10, 10, [](int, int) { return 0x00123456u; }));

@@ -2,6 +2,7 @@
 // magnified by whole blocks from any position and blended over a row, and
 // the grid's pixels of a row, against a per-pixel statement of each.
 #include "imaging/pixelkernels.h"
+#include "paint/magnify.h"
 #include "paint/rowcompose.h"
 
 #include <QRandomGenerator>
@@ -168,6 +169,55 @@ private Q_SLOTS:
         small.grid = true;
         small.zoom = 2;
         QVERIFY(!gridShown(small));
+    }
+
+    void backgroundShowsWhereNoOpaqueImagePixelCovers()
+    {
+        // Against a per-pixel statement: a widget pixel of the exposed
+        // rectangle shows the background unless an image pixel with alpha
+        // 255 covers it.
+        QRandomGenerator rng(7);
+        int shows = 0, hidden = 0;
+        for (const QImage::Format format : {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied,
+                                            QImage::Format_Indexed8, QImage::Format_RGB32}) {
+            for (int round = 0; round < 300; ++round) {
+                MagnifyScene s;
+                s.widgetSize = QSize(40, 30);
+                s.scale = 1 + int(rng.bounded(4u));
+                s.image = randomImage(1 + int(rng.bounded(9u)), 1 + int(rng.bounded(7u)), format, rng.generate(),
+                                      round % 2 == 0);
+                if (round % 4 == 0 && format != QImage::Format_Indexed8) {
+                    // One see-through pixel in an opaque image.
+                    s.image.setPixel(int(rng.bounded(quint32(s.image.width()))),
+                                     int(rng.bounded(quint32(s.image.height()))), 0x80FFFFFFu);
+                }
+                s.imagePos = QPoint(int(rng.bounded(12u)) - 4, int(rng.bounded(12u)) - 4);
+                const QRect e(int(rng.bounded(44u)) - 2, int(rng.bounded(34u)) - 2, 1 + int(rng.bounded(6u)),
+                              1 + int(rng.bounded(6u)));
+                bool expected = false;
+                const QRect inWidget = e & QRect(QPoint(0, 0), s.widgetSize);
+                for (int y = inWidget.top(); y <= inWidget.bottom() && !expected; ++y)
+                    for (int x = inWidget.left(); x <= inWidget.right() && !expected; ++x) {
+                        const int ix = int(floorDiv(x - s.imagePos.x(), s.scale));
+                        const int iy = int(floorDiv(y - s.imagePos.y(), s.scale));
+                        expected = !s.image.rect().contains(ix, iy)
+                                   || (format != QImage::Format_RGB32 && premultipliedAt(s.image, ix, iy) >> 24 != 255);
+                    }
+                QCOMPARE(backgroundShows(e, s), expected);
+                (expected ? shows : hidden) += 1;
+            }
+        }
+        QVERIFY(shows > 100 && hidden > 100);
+
+        // An image promised opaque covers; no image covers nothing.
+        MagnifyScene s;
+        s.widgetSize = QSize(10, 10);
+        s.image = randomImage(10, 10, QImage::Format_ARGB32, 3, false);
+        s.imageOpaque = true;
+        QVERIFY(!backgroundShows(QRect(0, 0, 10, 10), s));
+        s.image = QImage();
+        QVERIFY(backgroundShows(QRect(0, 0, 10, 10), s));
+        QVERIFY(!backgroundShows(QRect(20, 20, 5, 5), s));
     }
 };
 
