@@ -16,13 +16,12 @@
 namespace {
 
 // A simulation that ended and started again within one tick holds the
-// presence lock again, under new blocks: an end all the same.
+// presence lock again, under new blocks: an end all the same. A simulation
+// publishes all its blocks anew, so layer 0's block tells (one look-up per
+// tick, whatever the layer count).
 bool blocksReplaced(const QList<ViewLayer *> &views)
 {
-    for (ViewLayer *view : views)
-        if (simlink::blockReplaced(view->GetRecord(), view->GetIndex()))
-            return true;
-    return false;
+    return !views.isEmpty() && simlink::blockReplaced(views.first()->GetRecord(), views.first()->GetIndex());
 }
 
 } // namespace
