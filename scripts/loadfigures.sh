@@ -207,9 +207,12 @@ zoom_grid_setup() {
 }
 
 run "20 idle layers" "$loadsim" bench/load/idle20.json
-# The transparency tiles alternate every 500 ms (each view repaints twice a
-# second); as a solid colour they do not, which leaves the polling alone.
+# Opaque layers: the alternating transparency tiles show nowhere, so nothing
+# repaints; as a solid colour the tiles do not alternate at all.
 SETTINGS="TransDrawMode=2" run "20 idle, solid transparency" "$loadsim" bench/load/idle20.json
+# Every layer see-through: the alternating tiles show in each layer view,
+# which repaints the pixels that show them twice a second.
+run "20 idle see-through layers" "$loadsim" bench/load/idle20-translucent.json
 run "demo scene at 60 fps" "$sim" --fps 60
 run "1920x1080 layer at 60 fps" "$loadsim" bench/load/fullhd.json --fps 60
 zoom_grid_case "1920x1080, zoom 4 + grid" "$loadsim" bench/load/fullhd.json --fps 60
