@@ -16,6 +16,8 @@
 //           often before the tool's next tick has seen the end;
 //           descriptors and attached segments back to idle at the end;
 //   case 2: no crash; under 250 MiB resident; no poll gap over 100 ms;
+//           with an X server and xdotool, every window of the tool (menus
+//           and dialogs included) no larger than the screen;
 //   case 3: the tool starts with each broken settings file and keeps running.
 // Exit status 0 when every checked bound holds, 1 otherwise.
 
@@ -26,6 +28,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSize>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -273,6 +277,42 @@ void xdotool(const QStringList &args)
     }
 }
 
+// Output of a short xdotool query (waited for; empty on failure).
+QString xdotoolOutput(const QString &args)
+{
+    FILE *pipe = popen(qPrintable(QStringLiteral("xdotool %1 2>/dev/null").arg(args)), "r");
+    if (!pipe)
+        return QString();
+    QByteArray out;
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, qsizetype(n));
+    pclose(pipe);
+    return QString::fromLocal8Bit(out);
+}
+
+// The largest width and height of the tool's visible windows (its main
+// window, and any menu or dialog open at the time), in screen pixels.
+QSize largestWindow(pid_t pid)
+{
+    QSize largest(0, 0);
+    const QStringList ids = xdotoolOutput(QStringLiteral("search --onlyvisible --pid %1").arg(pid))
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &id : ids) {
+        int w = 0, h = 0;
+        for (const QString &line : xdotoolOutput(QStringLiteral("getwindowgeometry --shell %1").arg(id.trimmed()))
+                                       .split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1String("WIDTH=")))
+                w = line.mid(6).toInt();
+            else if (line.startsWith(QLatin1String("HEIGHT=")))
+                h = line.mid(7).toInt();
+        }
+        largest = largest.expandedTo(QSize(w, h));
+    }
+    return largest;
+}
+
 // Case 2: wild header values on every frame at 60 Hz.
 void runChaos(const Options &o, Environment &env)
 {
@@ -296,6 +336,13 @@ void runChaos(const Options &o, Environment &env)
     const int fdsWarm = tool.openDescriptors();
     watch.restart();
     qint64 rssMax = rssWarm;
+    QSize screen;
+    if (input) {
+        const QStringList wh = xdotoolOutput(QStringLiteral("getdisplaygeometry")).split(QLatin1Char(' '));
+        if (wh.size() == 2)
+            screen = QSize(wh.at(0).toInt(), wh.at(1).trimmed().toInt());
+    }
+    QSize windowMax(0, 0);
     const double end = now() + o.chaosSeconds;
     unsigned step = 0;
     while (now() < end && tool.alive()) {
@@ -305,7 +352,8 @@ void runChaos(const Options &o, Environment &env)
         }
         if (!input)
             continue;
-        const QString pid = QString::number(tool.pid());
+        if (step % 10 == 9)
+            windowMax = windowMax.expandedTo(largestWindow(tool.pid()));
         switch (++step % 10) {
         case 0: xdotool({"key", "alt+r"}); break;
         case 3: xdotool({"click", "3"}); break;
@@ -330,6 +378,12 @@ void runChaos(const Options &o, Environment &env)
     std::printf("  longest gap between polls: %.1f ms (%ld polls)\n", gap * 1000, watch.opens());
     check(alive, alive ? "no crash" : qPrintable(QStringLiteral("no crash (%1)").arg(tool.endReason())));
     check(rssMax < 250 * 1024, "under 250 MiB resident");
+    if (screen.isValid()) {
+        std::printf("  largest window seen: %d x %d on a %d x %d screen\n", windowMax.width(), windowMax.height(),
+                    screen.width(), screen.height());
+        check(windowMax.width() > 0 && windowMax.width() <= screen.width() && windowMax.height() <= screen.height(),
+              "every window within the screen");
+    }
     if (o.strict)
         check(gap <= 0.1, "no stall over 100 ms");
 }
