@@ -152,6 +152,9 @@ private:
     QWidget *viewContainer = nullptr;
     QSplitter *splitter = nullptr;
     QWidget *splitterPanel = nullptr;
+    // Without a composite the views scroll in this frameless area, so that
+    // no number or size of layers makes the window's minimum exceed the screen.
+    LayerScrollArea *rowArea = nullptr;
     QByteArray splitterState;
     QLabel *noSimulationLabel = nullptr;
     QHBoxLayout *centralLayout = nullptr;

@@ -138,10 +138,17 @@ void MainWindow::ArrangeViews(QLayout *grid, QLayout *right)
         QTimer::singleShot(5, this, &MainWindow::OnTimerSaveSplitter);
     } else {
         QHBoxLayout *row = new QHBoxLayout;
+        row->setContentsMargins(0, 0, 0, 0);
         row->addLayout(grid);
         row->addLayout(right);
         row->addItem(expandingSpacer());
-        centralLayout->addLayout(row);
+        rowArea = new LayerScrollArea(this);
+        rowArea->setFrameShape(QFrame::NoFrame);
+        rowArea->setWidgetResizable(true);
+        QWidget *rowContainer = new QWidget(rowArea);
+        rowContainer->setLayout(row);
+        rowArea->setWidget(rowContainer);
+        centralLayout->addWidget(rowArea);
     }
 }
 
@@ -217,6 +224,8 @@ void MainWindow::ClearViews()
         splitter = nullptr;
         splitterPanel = nullptr;
     }
+    delete rowArea;
+    rowArea = nullptr;
     if (hadComposite)
         compositeAction->setEnabled(false);
     layers.clear();

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
 
 namespace {
 
@@ -159,6 +160,42 @@ private Q_SLOTS:
         QCOMPARE(fx.window->size(), fx.window->ScreenLimit());
         fx.window->ResizeWithinScreen(QSize(700, 700));
         QCOMPARE(fx.window->size(), QSize(700, 700));
+    }
+
+    // Without a composite, twelve layer views stacked are far taller than the
+    // screen: the window's minimum, the fit and Alt+R stay within it, and the
+    // last view is reached by scrolling.
+    void manyLayersWithoutCompositeFitTheScreen()
+    {
+        QList<sim::LayerSpec> layers;
+        for (int n = 0; n < 12; ++n)
+            layers.append(sim::LayerSpec::of(40, 30));
+        QVERIFY(fx.publish(layers));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(12));
+        QVERIFY(!fx.window->CompositeView());
+        MainWindow *window = fx.window.get();
+        const QSize avail = window->screen()->availableGeometry().size();
+        int stacked = 0;
+        for (ViewLayer *v : window->LayerViews())
+            stacked += v->minimumSizeHint().height();
+        QVERIFY2(stacked > avail.height(), "the views alone must not fit, or this proves nothing");
+        QVERIFY(window->minimumSizeHint().height() <= avail.height());
+        QVERIFY(window->minimumSize().height() <= avail.height());
+        fit();
+        checkWithinScreen();
+        QTest::keyClick(window, Qt::Key_R, Qt::AltModifier);
+        QVERIFY(fx.settle());
+        checkWithinScreen();
+
+        // The last view scrolls into sight inside the window.
+        ViewLayer *last = window->LayerViews().last();
+        QScrollArea *area = nullptr;
+        for (QWidget *w = last->parentWidget(); w && !area; w = w->parentWidget())
+            area = qobject_cast<QScrollArea *>(w);
+        QVERIFY(area);
+        area->ensureWidgetVisible(last, 0, 0);
+        QTRY_VERIFY(last->mapTo(window, QPoint(0, 0)).y() < window->height());
     }
 
     // With a composite the views sit in the scroll area: the restore gives
