@@ -12,6 +12,7 @@
 #include "simlink/connection.h"
 #include "modalwait.h"
 #include "testenv.h"
+#include "windowfixture.h"
 #include "views/scrollareas.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
@@ -79,26 +80,6 @@ private:
 
     void freshDir() { env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount)); }
 
-    // Two layers: layer 0 true colour with a display size, layer 1 indexed.
-    void publishScene(sim::Publisher &pub, bool composite = true, int layer1VirtualRows = 0, int extraLayers = 0)
-    {
-        QVERIFY(pub.createGlobal(255));
-        sim::PublishedBlock *l0 = pub.createLayer(0, sim::LayerSpec::of(40, 30));
-        QVERIFY(l0);
-        l0->fill32(0xFF0000FF);
-        if (composite)
-            l0->setCompositeSize(64, 48);
-        sim::LayerSpec s1 = sim::LayerSpec::of(20, 10, 16, 8);
-        if (layer1VirtualRows)
-            s1.vySize = layer1VirtualRows;
-        sim::PublishedBlock *l1 = pub.createLayer(1, s1);
-        QVERIFY(l1);
-        for (int i = 0; i < 16; ++i)
-            l1->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
-        for (int n = 0; n < extraLayers; ++n)
-            QVERIFY(pub.createLayer(2 + n, sim::LayerSpec::of(8, 8)));
-        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -186,7 +167,7 @@ private Q_SLOTS:
     void buildsViewsForTwoLayersWithAVirtualScreen()
     {
         sim::Publisher pub;
-        publishScene(pub, false, 30);
+        fixture::publishTwoLayerScene(pub, false, 30);
         MainWindow w;
         setMainWindow(&w);
         w.show();
@@ -226,7 +207,7 @@ private Q_SLOTS:
     void compositeBringsTheSplitter()
     {
         sim::Publisher pub;
-        publishScene(pub, true);
+        fixture::publishTwoLayerScene(pub, true);
         MainWindow w;
         setMainWindow(&w);
         w.show();
@@ -268,7 +249,7 @@ private Q_SLOTS:
         w.show();
         {
             sim::Publisher pub;
-            publishScene(pub, true);
+            fixture::publishTwoLayerScene(pub, true);
             QTRY_COMPARE(w.LayerViews().size(), 2);
             QVERIFY(w.Signature().isEmpty());
             w.LayerViews().at(0)->SetZoom(4);
@@ -284,7 +265,7 @@ private Q_SLOTS:
         QCOMPARE(w.centralWidget()->findChild<QLabel *>()->text(), QStringLiteral("No simulation found."));
 
         sim::Publisher again;
-        publishScene(again, true);
+        fixture::publishTwoLayerScene(again, true);
         QTRY_COMPARE(w.LayerViews().size(), 2);
         QCOMPARE(w.LayerViews().at(0)->zoom, 4);
         QVERIFY(w.LayerViews().at(0)->gridOn);
@@ -299,7 +280,7 @@ private Q_SLOTS:
         setMainWindow(&w);
         {
             sim::Publisher pub;
-            publishScene(pub, true);
+            fixture::publishTwoLayerScene(pub, true);
             QTRY_COMPARE(w.LayerViews().size(), 2);
             w.LayerViews().at(0)->SetZoom(4);
         }
@@ -307,7 +288,7 @@ private Q_SLOTS:
         const QByteArray first = w.Signature();
         {
             sim::Publisher pub;
-            publishScene(pub, true, 0, 1);
+            fixture::publishTwoLayerScene(pub, true, 0, 1);
             QTRY_COMPARE(w.LayerViews().size(), 3);
             QCOMPARE(w.LayerViews().at(0)->zoom, 1);
             QVERIFY(w.Signature() != first);
@@ -379,7 +360,7 @@ private Q_SLOTS:
         QMenu *options = menuNamed(w.menuBar(), QStringLiteral("&Options"));
         {
             sim::Publisher pub;
-            publishScene(pub, false);
+            fixture::publishTwoLayerScene(pub, false);
             QTRY_COMPARE(w.PaletteViews().size(), 1);
             QVERIFY(!w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
             actionNamed(options, QStringLiteral("&Highlight palette colors"))->trigger();
@@ -388,7 +369,7 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(w.PaletteViews().isEmpty());
         sim::Publisher pub;
-        publishScene(pub, false);
+        fixture::publishTwoLayerScene(pub, false);
         QTRY_COMPARE(w.PaletteViews().size(), 1);
         QVERIFY(w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
 
@@ -404,7 +385,7 @@ private Q_SLOTS:
         setMainWindow(&w);
         w.show();
         sim::Publisher pub;
-        publishScene(pub, true, 30);
+        fixture::publishTwoLayerScene(pub, true, 30);
         QTRY_VERIFY(w.CompositeView() != nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const int children = w.findChildren<QObject *>().size();

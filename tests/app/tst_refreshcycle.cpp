@@ -6,6 +6,7 @@
 #include "sim/publisher.h"
 #include "simlink/connection.h"
 #include "testenv.h"
+#include "windowfixture.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
@@ -71,24 +72,6 @@ private:
 
     void freshDir() { env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount)); }
 
-    // Two layers: layer 0 true colour with a display size, layer 1 indexed.
-    void publishScene(sim::Publisher &pub, bool composite = true, int layer1VirtualRows = 0)
-    {
-        QVERIFY(pub.createGlobal(255));
-        sim::PublishedBlock *l0 = pub.createLayer(0, sim::LayerSpec::of(40, 30));
-        QVERIFY(l0);
-        l0->fill32(0xFF0000FF);
-        if (composite)
-            l0->setCompositeSize(64, 48);
-        sim::LayerSpec s1 = sim::LayerSpec::of(20, 10, 16, 8);
-        if (layer1VirtualRows)
-            s1.vySize = layer1VirtualRows;
-        sim::PublishedBlock *l1 = pub.createLayer(1, s1);
-        QVERIFY(l1);
-        for (int i = 0; i < 16; ++i)
-            l1->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
-        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
-    }
 
     // Builds the window on the scene, stops its timers and lets it settle at
     // a size that shows every view, with the three paint widgets counted.
@@ -129,7 +112,7 @@ private Q_SLOTS:
     void redrawRepaintsOnlyChangedViews()
     {
         sim::Publisher pub;
-        publishScene(pub, true);
+        fixture::publishTwoLayerScene(pub, true);
         MainWindow w;
         setMainWindow(&w);
         PaintCounter counter;
@@ -157,7 +140,7 @@ private Q_SLOTS:
     {
         // Layer 0 has one transparent pixel; layer 1's pixels are opaque.
         sim::Publisher pub;
-        publishScene(pub, true);
+        fixture::publishTwoLayerScene(pub, true);
         pub.layer(0)->setPixel32(5, 4, 0x00000000u);
         MainWindow w;
         setMainWindow(&w);
@@ -215,7 +198,7 @@ private Q_SLOTS:
     {
         // The virtual screen of layer 1 holds transparent pixels.
         sim::Publisher pub;
-        publishScene(pub, false, 30);
+        fixture::publishTwoLayerScene(pub, false, 30);
         MainWindow w;
         setMainWindow(&w);
         w.show();
@@ -244,7 +227,7 @@ private Q_SLOTS:
     void transparencyTilesAlternateInTheViews()
     {
         sim::Publisher pub;
-        publishScene(pub, true);
+        fixture::publishTwoLayerScene(pub, true);
         // A see-through pixel, so that the view shows the tiles.
         pub.layer(0)->setPixel32(0, 0, 0x00000000u);
         MainWindow w;

@@ -42,6 +42,31 @@ inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
     return nullptr;
 }
 
+// The two-layer scene of the main-window tests: layer 0 a blue 40 x 30 true
+// colour layer announcing a 64 x 48 display when composite is set, layer 1 a
+// 20 x 10 indexed layer with a 16-colour grey ramp (and a virtual screen of
+// that many rows when asked), then extra 8 x 8 layers; presence held.
+inline void publishTwoLayerScene(sim::Publisher &pub, bool composite = true, int layer1VirtualRows = 0,
+                                 int extraLayers = 0)
+{
+    QVERIFY(pub.createGlobal(255));
+    sim::PublishedBlock *l0 = pub.createLayer(0, sim::LayerSpec::of(40, 30));
+    QVERIFY(l0);
+    l0->fill32(0xFF0000FF);
+    if (composite)
+        l0->setCompositeSize(64, 48);
+    sim::LayerSpec s1 = sim::LayerSpec::of(20, 10, 16, 8);
+    if (layer1VirtualRows)
+        s1.vySize = layer1VirtualRows;
+    sim::PublishedBlock *l1 = pub.createLayer(1, s1);
+    QVERIFY(l1);
+    for (int i = 0; i < 16; ++i)
+        l1->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x111111));
+    for (int n = 0; n < extraLayers; ++n)
+        QVERIFY(pub.createLayer(2 + n, sim::LayerSpec::of(8, 8)));
+    QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
+}
+
 } // namespace fixture
 
 class WindowFixture
