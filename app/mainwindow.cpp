@@ -250,6 +250,8 @@ void MainWindow::OnActTransparency()
         transTimer->start(500);
     else
         transTimer->stop();
+    // Shown at once, also while the simulation idles.
+    RepaintViews();
 }
 
 void MainWindow::OnActManual()

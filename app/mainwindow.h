@@ -52,6 +52,9 @@ public:
 
     void BuildViews();
     void ClearViews();
+    // Repaints every view now: after a change of how all of them draw
+    // (transparency, selection highlight), whatever their counters say.
+    void RepaintViews();
     // True between the simulation's end and the deferred teardown: a modal
     // dialog or menu was open, the views stay but no longer read the blocks.
     bool TeardownPending() const { return teardownPending; }

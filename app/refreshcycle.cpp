@@ -69,6 +69,16 @@ void MainWindow::OnTimerRedraw()
     inspectorHost->Tick();
 }
 
+void MainWindow::RepaintViews()
+{
+    for (ViewLayer *view : qAsConst(layerViews))
+        view->RepaintImage();
+    for (ViewVirtLayer *view : qAsConst(virtViews))
+        view->RepaintImage();
+    if (compositeView)
+        compositeView->RepaintImage();
+}
+
 void MainWindow::OnTimerTrans()
 {
     // The next tick repaints what shows the tiles, in every view.

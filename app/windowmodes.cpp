@@ -65,6 +65,7 @@ void MainWindow::OnActHighlightSelect(bool on)
 {
     highlightSelection = on ? 1 : 0;
     WriteSetting(SettingKey::HighlightSelection, highlightSelection);
+    RepaintViews();
 }
 
 void MainWindow::OnActRestoreSize()

@@ -5,12 +5,16 @@
 #include "paint/paintwidget.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "dialogs/transparencydialog.h"
+#include "modalwait.h"
 #include "testenv.h"
 #include "windowfixture.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
 
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -191,6 +195,46 @@ private Q_SLOTS:
         tick(true);
         QCOMPARE(counter.counts[p[0]], 1);
         QCOMPARE(counter.counts[p[2]], 0);
+        setMainWindow(nullptr);
+    }
+
+    // Options that change how every view draws show at once, also while
+    // the simulation idles and no counter changes.
+    void drawingOptionsRepaintTheViewsAtOnce()
+    {
+        sim::Publisher pub;
+        fixture::publishTwoLayerScene(pub, true);
+        MainWindow w;
+        setMainWindow(&w);
+        PaintCounter counter;
+        QWidget *p[3];
+        settleCounted(w, counter, p);
+        if (QTest::currentTestFailed())
+            return setMainWindow(nullptr);
+        const auto allRepainted = [&] {
+            flushPaints(w, counter);
+            const bool all = counter.counts[p[0]] > 0 && counter.counts[p[1]] > 0 && counter.counts[p[2]] > 0;
+            for (QWidget *q : p)
+                counter.counts[q] = 0;
+            return all;
+        };
+
+        w.OnActHighlightSelect(false);
+        QVERIFY(allRepainted());
+
+        // Options, Transparency: a solid colour chosen in the dialog.
+        auto chosen = modalwait::whenOpen<TransparencyDialog>([](TransparencyDialog *dialog) {
+            for (QRadioButton *r : dialog->findChildren<QRadioButton *>())
+                if (r->text() == QStringLiteral("&Colored background"))
+                    r->click();
+            for (QPushButton *b : dialog->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("OK"))
+                    b->click();
+        });
+        w.OnActTransparency();
+        QVERIFY(*chosen);
+        QCOMPARE(w.transDrawMode, 2);
+        QVERIFY(allRepainted());
         setMainWindow(nullptr);
     }
 
