@@ -49,8 +49,7 @@ void composeRect(QPainter &painter, const QRect &c, const MagnifyScene &s, Magni
     const Backdrop backdrop = prepareBackdrop(s, c, cache);
     const QRect area = imageArea(s, c);
     const int width = c.width();
-    const int bandRows = bandRowsFor(width, c.height());
-    ensureBand(cache, width, bandRows, deviceFormat(painter));
+    const int bandRows = prepareDeviceBand(painter, cache, width, c.height());
 
     SourceRow row{img.format(), nullptr, cache.lut.constData()};
     const QPainter::CompositionMode mode = painter.compositionMode();
@@ -172,6 +171,13 @@ bool useRasterEngineUnmagnified()
 }
 
 } // namespace
+
+int prepareDeviceBand(QPainter &painter, MagnifyCache &cache, int width, int height)
+{
+    const int rows = bandRowsFor(width, height);
+    ensureBand(cache, width, rows, deviceFormat(painter));
+    return rows;
+}
 
 void setUnmagnifiedPath(UnmagnifiedPath path)
 {

@@ -58,6 +58,13 @@ struct MagnifyCache
     qint64 tiledKey = -1;
 };
 
+// Makes the cache's band at least width pixels wide for rows that are later
+// copied to the painter's device, in the format that copies fastest to it
+// (RGB32 onto an RGB32 image, otherwise premultiplied ARGB32); returns how
+// many rows of the height go through it at a time (about 256 KiB of pixels,
+// which stay in the cache between composing and copying them).
+int prepareDeviceBand(QPainter &painter, MagnifyCache &cache, int width, int height);
+
 // Draws the exposed rectangle (widget pixels) of the scene with the painter
 // (which paints in widget coordinates). The result is pixel for pixel what
 // painting the whole widget would give: background fill, the image drawn

@@ -74,16 +74,6 @@ bool PaintComposite::isVirtual()
 
 namespace {
 
-QImage::Format bandFormat(QPainter &painter)
-{
-    QPaintEngine *engine = painter.paintEngine();
-    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
-    if (device && device->devType() == QInternal::Image
-        && static_cast<QImage *>(device)->format() == QImage::Format_RGB32)
-        return QImage::Format_RGB32;
-    return QImage::Format_ARGB32_Premultiplied;
-}
-
 // The image the painter draws on, when rows can be written into it directly:
 // a 32-bit image of its own, reached by a whole-pixel translation (offset),
 // without a clip other than one rectangle around the target.
@@ -125,16 +115,10 @@ bool PaintComposite::paintComposed(QPainter &painter, const QRect &area, const Q
     const int z = scene.zoom;
     const int width = area.width();
     // Rows go straight into the device's image when it allows; otherwise
-    // through a band of about 256 KiB, which stays in the cache between
-    // composing and copying it to the device.
+    // through the band.
     QPoint offset;
     QImage *direct = directTarget(painter, area, &offset);
-    const int bandRows = direct ? area.height() : qBound(1, (64 * 1024) / width, area.height());
-    if (!direct) {
-        const QImage::Format format = bandFormat(painter);
-        if (cache.band.format() != format || cache.band.width() < width || cache.band.height() < bandRows)
-            cache.band = QImage(width, bandRows, format);
-    }
+    const int bandRows = direct ? area.height() : prepareDeviceBand(painter, cache, width, area.height());
     cache.premultiplied.resize(rows.width());
     quint32 *display = cache.premultiplied.data();
     const bool gridOn = magnify::gridShown(scene);
