@@ -155,6 +155,7 @@ private:
     QWidget *viewContainer = nullptr;
     QSplitter *splitter = nullptr;
     QWidget *splitterPanel = nullptr;
+    LayerScrollArea *panelArea = nullptr; // holds splitterPanel in the splitter
     // Without a composite the views scroll in this frameless area, so that
     // no number or size of layers makes the window's minimum exceed the screen.
     LayerScrollArea *rowArea = nullptr;

@@ -121,12 +121,19 @@ void MainWindow::ArrangeViews(QLayout *grid, QLayout *right)
         scrollArea->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         scrollArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-        splitterPanel = new QWidget(this);
+        // The right-hand column scrolls too (frameless), so that the virtual
+        // views shown and the composite never push the window's minimum
+        // beyond the screen.
+        panelArea = new LayerScrollArea(this);
+        panelArea->setFrameShape(QFrame::NoFrame);
+        panelArea->setWidgetResizable(true);
+        splitterPanel = new QWidget(panelArea);
         splitterPanel->setLayout(right);
         splitterPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        panelArea->setWidget(splitterPanel);
 
         splitter->addWidget(scrollArea);
-        splitter->addWidget(splitterPanel);
+        splitter->addWidget(panelArea);
         splitter->setOpaqueResize(false);
         splitter->setCollapsible(0, false);
         splitter->setCollapsible(1, false);
@@ -223,6 +230,7 @@ void MainWindow::ClearViews()
         delete splitter;
         splitter = nullptr;
         splitterPanel = nullptr;
+        panelArea = nullptr;
     }
     delete rowArea;
     rowArea = nullptr;

@@ -198,6 +198,36 @@ private Q_SLOTS:
         QTRY_VERIFY(last->mapTo(window, QPoint(0, 0)).y() < window->height());
     }
 
+    // With a composite, the right-hand column holds the virtual views shown
+    // and the composite: twelve of them stacked still leave the window's
+    // minimum within the screen.
+    void manyVirtualViewsBesideTheCompositeFitTheScreen()
+    {
+        QList<sim::LayerSpec> layers;
+        for (int n = 0; n < 12; ++n) {
+            sim::LayerSpec s = sim::LayerSpec::of(40, 30);
+            s.vySize = 60;
+            layers.append(s);
+        }
+        QVERIFY(fx.publish(layers, QSize(40, 30)));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(12, WindowFixture::WithComposite));
+        MainWindow *window = fx.window.get();
+        QCOMPARE(window->VirtViews().size(), 12);
+        for (ViewVirtLayer *v : window->VirtViews())
+            window->ShowVirtView(v->GetIndex(), true, false);
+        QVERIFY(fx.settle());
+        const QSize avail = window->screen()->availableGeometry().size();
+        int stacked = 0;
+        for (ViewVirtLayer *v : window->VirtViews())
+            stacked += v->minimumSizeHint().height();
+        QVERIFY2(stacked > avail.height(), "the views alone must not fit, or this proves nothing");
+        QVERIFY(window->minimumSizeHint().height() <= avail.height());
+        QVERIFY(window->minimumSize().height() <= avail.height());
+        fit();
+        checkWithinScreen();
+    }
+
     // With a composite the views sit in the scroll area: the restore gives
     // it the height of every layer view.
     void restoreShowsEveryLayerView()
