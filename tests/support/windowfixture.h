@@ -10,7 +10,9 @@
 #include "viewfixture.h"
 #include "views/viewcomposite.h"
 
-#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 namespace fixture {
@@ -33,12 +35,23 @@ inline bool showOffPointer(ViewWidget *view, QSize viewport)
     return true;
 }
 
-// The first of owner's buttons whose tool tip starts with tipStart.
-inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
+// The submenu of a menu bar or menu with this title, or null.
+inline QMenu *menuNamed(QWidget *owner, const QString &title)
 {
-    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
-        if (b->toolTip().startsWith(tipStart))
-            return b;
+    if (owner)
+        for (QAction *a : owner->actions())
+            if (a->menu() && a->text() == title)
+                return a->menu();
+    return nullptr;
+}
+
+// The entry of a menu with this text; null also for a null menu.
+inline QAction *actionNamed(QMenu *menu, const QString &text)
+{
+    if (menu)
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                return a;
     return nullptr;
 }
 
@@ -119,24 +132,38 @@ public:
         return waitForViews(0);
     }
 
-    // The main window, installed as mainWindow() and shown; true once it is
-    // exposed. Its load timer then looks for the simulation.
-    bool openWindow()
+    // fixture::publishTwoLayerScene in a new publisher; false when a step
+    // of it failed.
+    bool publishTwoLayerScene(bool composite = true, int layer1VirtualRows = 0, int extraLayers = 0)
+    {
+        pub.reset();
+        pub.reset(new sim::Publisher);
+        fixture::publishTwoLayerScene(*pub, composite, layer1VirtualRows, extraLayers);
+        return !QTest::currentTestFailed();
+    }
+
+    // A new main window (the previous one goes first), installed as
+    // mainWindow() but not shown; its load timer runs all the same. It
+    // starts from the settings written so far.
+    MainWindow &newWindow()
     {
         window.reset();
         window.reset(new MainWindow);
         setMainWindow(window.get());
-        window->show();
+        return *window;
+    }
+    // A new main window, shown; true once it is exposed. Its load timer
+    // then looks for the simulation.
+    bool openWindow()
+    {
+        newWindow().show();
         return QTest::qWaitForWindowExposed(window.get());
     }
     // A main window only as host of views that a test builds itself: never
     // shown, its timers stopped, so nothing rescans or builds views.
     MainWindow &openHost()
     {
-        window.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        fixture::quiet(*window);
+        fixture::quiet(newWindow());
         return *window;
     }
     void closeWindow() { window.reset(); }
@@ -167,6 +194,12 @@ public:
         return ok;
     }
     ViewLayer *view(int i) const { return window->LayerViews().at(i); }
+    // A menu of the window's menu bar, and an entry of it, by their texts.
+    QMenu *menu(const QString &title) const { return fixture::menuNamed(window->menuBar(), title); }
+    QAction *action(const QString &menuTitle, const QString &text) const
+    {
+        return fixture::actionNamed(menu(menuTitle), text);
+    }
 
     TestEnvironment env;
     std::unique_ptr<sim::Publisher> pub;
