@@ -112,6 +112,7 @@ private Q_SLOTS:
             entry->trigger();
             QVERIFY(w.Inspector()->Dock()->isVisible());
             QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 1);
+            fx.closeWindow();
         }
         {
             // Shown at the next start, still without a write.
