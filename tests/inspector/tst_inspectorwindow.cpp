@@ -6,7 +6,6 @@
 #include "app/snapshotaction.h"
 #include "dialogs/modalscope.h"
 #include "inspector/inspectordock.h"
-#include "modalwait.h"
 #include "windowfixture.h"
 
 #include <QClipboard>
@@ -17,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTreeWidget>
+
+using fixture::chooseFromMenu;
 
 namespace {
 
@@ -53,32 +54,6 @@ class TestInspectorWindow : public QObject
         pub.layer(0)->fill32(0xFF0000FFu);
         pub.layer(1)->fill32(0x80FF0000u);
         return pub.holdPresence(simlink::MainframeWindowClass);
-    }
-
-    // Right-clicks paint at pos through its window, as the platform delivers
-    // it, and triggers the menu item with this text.
-    static bool chooseFromMenu(PaintWidget *paint, QPoint pos, const QString &text)
-    {
-        QWidget *top = paint->window();
-        if (!QTest::qWaitFor([&] {
-                QWidget *hit = top->childAt(paint->mapTo(top, pos));
-                return hit && (hit == paint || paint->isAncestorOf(hit));
-            }, 5000))
-            return false;
-        bool found = false;
-        auto ran = modalwait::whenOpen<QMenu>([&found, text](QMenu *menu) {
-            for (QAction *a : menu->actions())
-                if (a->text() == text && a->isEnabled()) {
-                    found = true;
-                    a->trigger();
-                }
-            if (menu->isVisible())
-                menu->close();
-        });
-        QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
-        if (!*ran)
-            QTest::qWait(10500);
-        return *ran && found;
     }
 
 private Q_SLOTS:

@@ -6,6 +6,7 @@
 // timers find the simulation, build the views and tear them down; the waits
 // here are bounded. Only tests that link noxelapp can include this.
 #include "app/mainwindow.h"
+#include "modalwait.h"
 #include "simlink/connection.h"
 #include "viewfixture.h"
 #include "views/viewcomposite.h"
@@ -14,6 +15,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
+
+#include <functional>
 
 namespace fixture {
 
@@ -53,6 +56,62 @@ inline QAction *actionNamed(QMenu *menu, const QString &text)
             if (a->text() == text)
                 return a;
     return nullptr;
+}
+
+// The item of a menu, or of one of its submenus, with this text.
+inline QAction *menuItem(QMenu *menu, const QString &text)
+{
+    for (QAction *a : menu->actions()) {
+        if (a->text() == text)
+            return a;
+        if (QMenu *sub = a->menu())
+            if (QAction *inner = menuItem(sub, text))
+                return inner;
+    }
+    return nullptr;
+}
+
+// Right-clicks the paint widget at pos (widget pixels) and runs action on
+// the context menu once it is open; the menu is closed afterwards unless the
+// action did. False when the widget was never placed under pos or the menu
+// never opened.
+inline bool rightClick(PaintWidget *paint, QPoint pos, const std::function<void(QMenu *)> &action)
+{
+    // Through the window, as the platform delivers it, so that Qt makes the
+    // context-menu event from the right button; once the layouts have placed
+    // the paint widget under that point.
+    QWidget *top = paint->window();
+    const bool placed = QTest::qWaitFor([&] {
+        QWidget *hit = top->childAt(paint->mapTo(top, pos));
+        return hit && (hit == paint || paint->isAncestorOf(hit));
+    }, 5000);
+    if (!placed)
+        return false;
+    auto ran = modalwait::whenOpen<QMenu>([action](QMenu *menu) {
+        action(menu);
+        if (menu->isVisible())
+            menu->close();
+    });
+    QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
+    // A menu that never opened: let the poll give up before the caller's
+    // variables go away.
+    if (!*ran)
+        QTest::qWait(10500);
+    return *ran;
+}
+
+// Opens the paint widget's context menu at pos and triggers the item with
+// this text; true when the menu opened and the item was there and enabled.
+inline bool chooseFromMenu(PaintWidget *paint, QPoint pos, const QString &text)
+{
+    bool found = false;
+    const bool ran = rightClick(paint, pos, [&](QMenu *menu) {
+        if (QAction *a = menuItem(menu, text)) {
+            found = a->isEnabled();
+            a->trigger();
+        }
+    });
+    return ran && found;
 }
 
 // The two-layer scene of the main-window tests: layer 0 a blue 40 x 30 true
