@@ -1,57 +1,23 @@
 // The main window against a running publisher: menus before and after a
 // connection, the views it builds, teardown and restore of view states, the
 // window modes, and repeated connect/teardown cycles.
-#include "app/mainwindow.h"
 #include "app/settings.h"
 #include "dialogs/manual.h"
 #include "dialogs/manualwarndialog.h"
-#include "palette/colorarea.h"
-#include "palette/palettewidget.h"
-#include "paint/paintwidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
 #include "modalwait.h"
-#include "testenv.h"
-#include "windowfixture.h"
-#include "views/scrollareas.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
+#include "palette/colorarea.h"
 #include "views/viewvirtlayer.h"
+#include "windowfixture.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSplitter>
-#include <QStatusBar>
-#include <QtTest>
 
+using fixture::actionNamed;
+using fixture::menuNamed;
 
 namespace {
-
-QMenu *menuNamed(QWidget *menuOwner, const QString &title)
-{
-    const QList<QAction *> actions = menuOwner->actions();
-    for (QAction *a : actions)
-        if (a->menu() && a->text() == title)
-            return a->menu();
-    return nullptr;
-}
-
-QAction *actionNamed(QMenu *menu, const QString &text)
-{
-    if (!menu)
-        return nullptr;
-    for (QAction *a : menu->actions())
-        if (a->text() == text)
-            return a;
-    return nullptr;
-}
 
 // Answers the manual warning once it is really open: ticks the check box
 // when asked, then presses the button with the given text. The flag turns
@@ -74,12 +40,10 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
-    int dirCount = 0;
+    WindowFixture fx;
     QList<QUrl> opened;
 
-    void freshDir() { env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++dirCount)); }
-
+    QMenu *viewSubmenu(const QString &title) const { return menuNamed(fx.menu(QStringLiteral("&View")), title); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -92,19 +56,18 @@ private Q_SLOTS:
 
     void init()
     {
-        freshDir();
-        env.resetSettings();
+        fx.reset();
         opened.clear();
     }
 
+    void cleanup() { fx.clear(); }
+
     void menusBeforeAnySimulation()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        QMenu *view = menuNamed(w.menuBar(), QStringLiteral("&View"));
-        QVERIFY(view);
+        fx.newWindow();
+        QVERIFY(fx.menu(QStringLiteral("&View")));
         for (const char *title : {"Visible &Layer", "&Virtual Layer", "&Palettes"}) {
-            QMenu *sub = menuNamed(view, QString::fromLatin1(title));
+            QMenu *sub = viewSubmenu(QString::fromLatin1(title));
             QVERIFY2(sub, title);
             QCOMPARE(sub->actions().size(), 1);
             QAction *placeholder = sub->actions().first();
@@ -113,36 +76,30 @@ private Q_SLOTS:
             QVERIFY(!placeholder->isChecked());
             QVERIFY(!placeholder->isEnabled());
         }
-        QAction *composite = actionNamed(view, QStringLiteral("&Composite View"));
+        QAction *composite = fx.action(QStringLiteral("&View"), QStringLiteral("&Composite View"));
         QVERIFY(composite);
         QVERIFY(!composite->isEnabled());
-        QCOMPARE(actionNamed(view, QStringLiteral("&Restore window size"))->shortcut(), QKeySequence(QStringLiteral("Alt+R")));
-        QMenu *file = menuNamed(w.menuBar(), QStringLiteral("&File"));
-        QCOMPARE(actionNamed(file, QStringLiteral("E&xit"))->shortcut(), QKeySequence(QStringLiteral("Alt+F4")));
-        QMenu *options = menuNamed(w.menuBar(), QStringLiteral("&Options"));
-        QVERIFY(actionNamed(options, QStringLiteral("Highlight &selection"))->isChecked());
-        QVERIFY(!actionNamed(options, QStringLiteral("&Always on top"))->isChecked());
-        setMainWindow(nullptr);
+        QCOMPARE(fx.action(QStringLiteral("&View"), QStringLiteral("&Restore window size"))->shortcut(),
+                 QKeySequence(QStringLiteral("Alt+R")));
+        QCOMPARE(fx.action(QStringLiteral("&File"), QStringLiteral("E&xit"))->shortcut(), QKeySequence(QStringLiteral("Alt+F4")));
+        QVERIFY(fx.action(QStringLiteral("&Options"), QStringLiteral("Highlight &selection"))->isChecked());
+        QVERIFY(!fx.action(QStringLiteral("&Options"), QStringLiteral("&Always on top"))->isChecked());
     }
 
     void restoreSizeWithoutSimulation()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
+        QVERIFY(fx.openWindow());
+        MainWindow &w = *fx.window;
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.resize(120, 100);
         QTest::keyClick(&w, Qt::Key_R, Qt::AltModifier);
         QTRY_VERIFY(w.width() >= 350 && w.height() >= 300);
-        setMainWindow(nullptr);
     }
 
     void manualQuestion()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        QMenu *help = menuNamed(w.menuBar(), QStringLiteral("&Help"));
-        QAction *manual = actionNamed(help, QStringLiteral("&User Manual"));
+        fx.newWindow();
+        QAction *manual = fx.action(QStringLiteral("&Help"), QStringLiteral("&User Manual"));
         QVERIFY(manual);
 
         auto answered = answerNextDialog(QStringLiteral("Cancel"), true);
@@ -161,17 +118,14 @@ private Q_SLOTS:
         manual->trigger();
         QCOMPARE(opened.size(), 2);
         QVERIFY(!QApplication::activeModalWidget());
-        setMainWindow(nullptr);
     }
 
     void buildsViewsForTwoLayersWithAVirtualScreen()
     {
-        sim::Publisher pub;
-        fixture::publishTwoLayerScene(pub, false, 30);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_COMPARE(w.LayerViews().size(), 2);
+        QVERIFY(fx.publishTwoLayerScene(false, 30));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2));
+        MainWindow &w = *fx.window;
         QCOMPARE(w.VirtViews().size(), 1);
         QVERIFY(w.VirtViews().first()->isHidden());
         QCOMPARE(w.PaletteViews().size(), 1);
@@ -180,158 +134,128 @@ private Q_SLOTS:
         QVERIFY(!w.Splitter());
         QVERIFY(!w.ScrollArea());
 
-        QMenu *view = menuNamed(w.menuBar(), QStringLiteral("&View"));
-        QMenu *visible = menuNamed(view, QStringLiteral("Visible &Layer"));
+        QMenu *visible = viewSubmenu(QStringLiteral("Visible &Layer"));
         QCOMPARE(visible->actions().size(), 2);
         QCOMPARE(visible->actions().at(1)->text(), QStringLiteral("Layer &1"));
         QVERIFY(visible->actions().at(1)->isChecked());
-        QMenu *virt = menuNamed(view, QStringLiteral("&Virtual Layer"));
+        QMenu *virt = viewSubmenu(QStringLiteral("&Virtual Layer"));
         QCOMPARE(virt->actions().size(), 1);
         QCOMPARE(virt->actions().first()->text(), QStringLiteral("Layer &1"));
         QVERIFY(!virt->actions().first()->isChecked());
-        QMenu *palettes = menuNamed(view, QStringLiteral("&Palettes"));
+        QMenu *palettes = viewSubmenu(QStringLiteral("&Palettes"));
         QCOMPARE(palettes->actions().size(), 1);
         QCOMPARE(palettes->actions().first()->text(), QStringLiteral("Palette &1"));
-        QVERIFY(!actionNamed(view, QStringLiteral("&Composite View"))->isEnabled());
+        QVERIFY(!fx.action(QStringLiteral("&View"), QStringLiteral("&Composite View"))->isEnabled());
 
         // The View menu shows and hides views.
         virt->actions().first()->trigger();
         QVERIFY(!w.VirtViews().first()->isHidden());
         visible->actions().at(0)->trigger();
-        QVERIFY(w.LayerViews().at(0)->isHidden());
+        QVERIFY(fx.view(0)->isHidden());
         palettes->actions().first()->trigger();
         QVERIFY(w.PaletteViews().first()->isHidden());
-        setMainWindow(nullptr);
     }
 
     void compositeBringsTheSplitter()
     {
-        sim::Publisher pub;
-        fixture::publishTwoLayerScene(pub, true);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_VERIFY(w.CompositeView() != nullptr);
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2, WindowFixture::WithComposite));
+        MainWindow &w = *fx.window;
         QVERIFY(w.Splitter());
         QVERIFY(w.ScrollArea());
         QCOMPARE(w.Splitter()->count(), 2);
-        QMenu *view = menuNamed(w.menuBar(), QStringLiteral("&View"));
-        QAction *composite = actionNamed(view, QStringLiteral("&Composite View"));
+        QAction *composite = fx.action(QStringLiteral("&View"), QStringLiteral("&Composite View"));
         QVERIFY(composite->isEnabled());
         QVERIFY(composite->isChecked());
         composite->trigger();
         QVERIFY(w.CompositeView()->isHidden());
         composite->trigger();
         QVERIFY(!w.CompositeView()->isHidden());
-        setMainWindow(nullptr);
     }
 
     void trueColourLayerHasNoPalette()
     {
-        sim::Publisher pub;
-        pub.createGlobal(255);
-        pub.createLayer(0, sim::LayerSpec::of(10, 10, 0));
-        pub.holdPresence(simlink::DeviceWindowClass);
-        MainWindow w;
-        setMainWindow(&w);
-        QTRY_COMPARE(w.LayerViews().size(), 1);
-        QVERIFY(w.PaletteViews().isEmpty());
-        QMenu *palettes = menuNamed(menuNamed(w.menuBar(), QStringLiteral("&View")), QStringLiteral("&Palettes"));
+        QVERIFY(fx.pub->createGlobal(255));
+        QVERIFY(fx.pub->createLayer(0, sim::LayerSpec::of(10, 10, 0)));
+        QVERIFY(fx.pub->holdPresence(simlink::DeviceWindowClass));
+        fx.newWindow();
+        QVERIFY(fx.waitForViews(1));
+        QVERIFY(fx.window->PaletteViews().isEmpty());
+        QMenu *palettes = viewSubmenu(QStringLiteral("&Palettes"));
         QCOMPARE(palettes->actions().size(), 1);
         QVERIFY(!palettes->actions().first()->isEnabled()); // still the placeholder
-        setMainWindow(nullptr);
     }
 
     void sameConfigurationRestoresViewStates()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        {
-            sim::Publisher pub;
-            fixture::publishTwoLayerScene(pub, true);
-            QTRY_COMPARE(w.LayerViews().size(), 2);
-            QVERIFY(w.Signature().isEmpty());
-            w.LayerViews().at(0)->SetZoom(4);
-            w.LayerViews().at(0)->gridOn = true;
-            w.ShowLayerView(1, false, false);
-        }
-        // The publisher went away: teardown, and the signature is kept.
-        QTRY_VERIFY(w.LayerViews().isEmpty());
+        QVERIFY(fx.openWindow());
+        MainWindow &w = *fx.window;
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.waitForViews(2));
+        QVERIFY(w.Signature().isEmpty());
+        fx.view(0)->SetZoom(4);
+        fx.view(0)->gridOn = true;
+        w.ShowLayerView(1, false, false);
+
+        // The simulation ends: teardown, and the signature is kept.
+        QVERIFY(fx.endSimulation());
         QCOMPARE(w.Signature().size(), 4 + 2 + 1);
         QVERIFY(!w.CompositeView());
         QVERIFY(w.StatusText().isEmpty());
         QCOMPARE(w.centralWidget()->findChildren<QLabel *>().size(), 1);
         QCOMPARE(w.centralWidget()->findChild<QLabel *>()->text(), QStringLiteral("No simulation found."));
 
-        sim::Publisher again;
-        fixture::publishTwoLayerScene(again, true);
-        QTRY_COMPARE(w.LayerViews().size(), 2);
-        QCOMPARE(w.LayerViews().at(0)->zoom, 4);
-        QVERIFY(w.LayerViews().at(0)->gridOn);
-        QVERIFY(w.LayerViews().at(1)->isHidden());
-        QVERIFY(!w.LayerViews().at(0)->isHidden());
-        setMainWindow(nullptr);
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.waitForViews(2));
+        QCOMPARE(fx.view(0)->zoom, 4);
+        QVERIFY(fx.view(0)->gridOn);
+        QVERIFY(fx.view(1)->isHidden());
+        QVERIFY(!fx.view(0)->isHidden());
     }
 
     void oneMoreLayerStartsFresh()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        {
-            sim::Publisher pub;
-            fixture::publishTwoLayerScene(pub, true);
-            QTRY_COMPARE(w.LayerViews().size(), 2);
-            w.LayerViews().at(0)->SetZoom(4);
-        }
-        QTRY_VERIFY(w.LayerViews().isEmpty());
+        MainWindow &w = fx.newWindow();
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.waitForViews(2));
+        fx.view(0)->SetZoom(4);
+        QVERIFY(fx.endSimulation());
         const QByteArray first = w.Signature();
-        {
-            sim::Publisher pub;
-            fixture::publishTwoLayerScene(pub, true, 0, 1);
-            QTRY_COMPARE(w.LayerViews().size(), 3);
-            QCOMPARE(w.LayerViews().at(0)->zoom, 1);
-            QVERIFY(w.Signature() != first);
-            QCOMPARE(int(w.Signature().at(0)), 3);
-        }
-        QTRY_VERIFY(w.LayerViews().isEmpty());
-        setMainWindow(nullptr);
+
+        QVERIFY(fx.publishTwoLayerScene(true, 0, 1));
+        QVERIFY(fx.waitForViews(3));
+        QCOMPARE(fx.view(0)->zoom, 1);
+        QVERIFY(w.Signature() != first);
+        QCOMPARE(int(w.Signature().at(0)), 3);
+        QVERIFY(fx.endSimulation());
     }
 
     void virtualViewForAScreenOnlyWiderOrOnlyTaller()
     {
         // Layer 0 is only wider than its visible window, layer 1 only taller,
         // layer 2 neither: the first two get a virtual-layer view.
-        sim::Publisher pub;
-        QVERIFY(pub.createGlobal(255));
         sim::LayerSpec wide = sim::LayerSpec::of(16, 8);
         wide.vxSize = 40;
         sim::LayerSpec tall = sim::LayerSpec::of(16, 8);
         tall.vySize = 20;
-        QVERIFY(pub.createLayer(0, wide));
-        QVERIFY(pub.createLayer(1, tall));
-        QVERIFY(pub.createLayer(2, sim::LayerSpec::of(16, 8)));
-        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_COMPARE(w.LayerViews().size(), 3);
-        QCOMPARE(w.VirtViews().size(), 2);
-        QCOMPARE(w.VirtViews().at(0)->imageWidth, 40);
-        QCOMPARE(w.VirtViews().at(0)->imageHeight, 8);
-        QCOMPARE(w.VirtViews().at(1)->imageWidth, 16);
-        QCOMPARE(w.VirtViews().at(1)->imageHeight, 20);
-        setMainWindow(nullptr);
+        QVERIFY(fx.publish({wide, tall, sim::LayerSpec::of(16, 8)}));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(3));
+        const QList<ViewVirtLayer *> virt = fx.window->VirtViews();
+        QCOMPARE(virt.size(), 2);
+        QCOMPARE(virt.at(0)->imageWidth, 40);
+        QCOMPARE(virt.at(0)->imageHeight, 8);
+        QCOMPARE(virt.at(1)->imageWidth, 16);
+        QCOMPARE(virt.at(1)->imageHeight, 20);
     }
 
     void alwaysOnTopKeepsTheWindowVisible()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(fx.openWindow());
+        MainWindow &w = *fx.window;
         const Qt::WindowFlags before = w.windowFlags();
-        QAction *onTop = actionNamed(menuNamed(w.menuBar(), QStringLiteral("&Options")), QStringLiteral("&Always on top"));
+        QAction *onTop = fx.action(QStringLiteral("&Options"), QStringLiteral("&Always on top"));
         onTop->trigger();
         QVERIFY(w.isVisible());
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -340,53 +264,46 @@ private Q_SLOTS:
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowFlags(), before);
         QCOMPARE(ReadSetting("AlwaysOnTop"), 0);
-        setMainWindow(nullptr);
     }
 
     void storedAlwaysOnTopAppliesAtStart()
     {
         WriteSetting("AlwaysOnTop", 1);
-        MainWindow w;
-        setMainWindow(&w);
+        MainWindow &w = fx.newWindow();
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible()); // the toggle's slot shows the window
-        setMainWindow(nullptr);
     }
 
     void highlightOptionsReachPanels()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        QMenu *options = menuNamed(w.menuBar(), QStringLiteral("&Options"));
-        {
-            sim::Publisher pub;
-            fixture::publishTwoLayerScene(pub, false);
-            QTRY_COMPARE(w.PaletteViews().size(), 1);
-            QVERIFY(!w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
-            actionNamed(options, QStringLiteral("&Highlight palette colors"))->trigger();
-            QVERIFY(w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
-            QCOMPARE(ReadSetting("HighlightPaletteColors"), 1);
-        }
-        QTRY_VERIFY(w.PaletteViews().isEmpty());
-        sim::Publisher pub;
-        fixture::publishTwoLayerScene(pub, false);
-        QTRY_COMPARE(w.PaletteViews().size(), 1);
+        MainWindow &w = fx.newWindow();
+        QVERIFY(fx.publishTwoLayerScene(false));
+        QVERIFY(fx.waitForViews(2));
+        QCOMPARE(w.PaletteViews().size(), 1);
+        QVERIFY(!w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
+        fx.action(QStringLiteral("&Options"), QStringLiteral("&Highlight palette colors"))->trigger();
+        QVERIFY(w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
+        QCOMPARE(ReadSetting("HighlightPaletteColors"), 1);
+
+        QVERIFY(fx.endSimulation());
+        QVERIFY(w.PaletteViews().isEmpty());
+        QVERIFY(fx.publishTwoLayerScene(false));
+        QVERIFY(fx.waitForViews(2));
+        QCOMPARE(w.PaletteViews().size(), 1);
         QVERIFY(w.PaletteViews().first()->GetColorArea()->HighlightEnabled());
 
-        actionNamed(options, QStringLiteral("Highlight &selection"))->trigger();
+        fx.action(QStringLiteral("&Options"), QStringLiteral("Highlight &selection"))->trigger();
         QCOMPARE(w.highlightSelection, 0);
         QCOMPARE(ReadSetting("HighlightSelection"), 0);
-        setMainWindow(nullptr);
     }
 
     void repeatedCyclesLeaveNothingBehind()
     {
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        sim::Publisher pub;
-        fixture::publishTwoLayerScene(pub, true, 30);
-        QTRY_VERIFY(w.CompositeView() != nullptr);
+        QVERIFY(fx.openWindow());
+        MainWindow &w = *fx.window;
+        QVERIFY(fx.publishTwoLayerScene(true, 30));
+        QVERIFY(fx.waitForViews(2, WindowFixture::WithComposite));
+        sim::Publisher &pub = *fx.pub;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const int children = w.findChildren<QObject *>().size();
         for (int cycle = 0; cycle < 100; ++cycle) {
@@ -402,7 +319,6 @@ private Q_SLOTS:
         pub.releasePresence(simlink::MainframeWindowClass);
         QTRY_VERIFY(w.LayerViews().isEmpty());
         QCOMPARE(sim::attachCount(pub.layer(0)), 1);
-        setMainWindow(nullptr);
     }
 };
 

@@ -1,30 +1,27 @@
 // Start-up: the window's title and size, the settings it creates and
 // loads, and the load timer finding a running publisher's layers.
-#include "app/mainwindow.h"
 #include "app/settings.h"
 #include "app/version.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "testenv.h"
+#include "windowfixture.h"
 
 #include <QLabel>
 #include <QSettings>
-#include <QtTest>
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 
 private:
-    TestEnvironment env;
+    WindowFixture fx;
 
 private Q_SLOTS:
-    void init() { env.resetSettings(); }
+    void init() { fx.reset(); }
+    void cleanup() { fx.clear(); }
 
     void titleSizeAndSearchText()
     {
         QCOMPARE(versionText(), QStringLiteral("6.26d"));
-        MainWindow w;
+        MainWindow &w = fx.newWindow();
         QCOMPARE(w.windowTitle(), QStringLiteral("noXelView V6.26d"));
         QCOMPARE(w.size(), QSize(350, 300));
         bool found = false;
@@ -37,7 +34,7 @@ private Q_SLOTS:
 
     void firstStartCreatesTheNineDefaults()
     {
-        MainWindow w;
+        MainWindow &w = fx.newWindow();
         QSettings s;
         QCOMPARE(s.value("DefaultGridColor").toInt(), -12632257);
         QCOMPARE(s.value("DefaultGridDrawMode").toInt(), 0);
@@ -60,7 +57,7 @@ private Q_SLOTS:
         WriteSetting("TransDrawColor", 0x00FF0000);
         WriteSetting("MultiDisplay", 1);
         WriteSetting("MinimalView", 1);
-        MainWindow w;
+        MainWindow &w = fx.newWindow();
         QCOMPARE(ReadSetting("HighlightSelection"), 0);
         QCOMPARE(w.highlightSelection, 0);
         QCOMPARE(w.transDrawColor, 16711680u);
@@ -78,29 +75,23 @@ private Q_SLOTS:
         QCOMPARE(ReadSetting("Absent"), 0);
         QSettings().setValue("TransDrawMode", QStringLiteral("tiles"));
         QCOMPARE(ReadSetting("TransDrawMode"), 0);
-        MainWindow w;
+        MainWindow &w = fx.newWindow();
         QCOMPARE(w.transDrawMode, 0);
     }
 
     void loadTimerFindsARunningPublisher()
     {
-        MainWindow w;
+        MainWindow &w = fx.newWindow();
         // A scan of the empty runtime directory finds nothing.
         w.OnTimerLoad();
         QVERIFY(w.Layers().isEmpty());
         QVERIFY(w.LayerViews().isEmpty());
 
-        sim::Publisher pub;
-        pub.createGlobal(0);
-        sim::LayerSpec a;
-        a.xSize = 32;
-        a.ySize = 16;
-        pub.createLayer(0, a);
-        sim::LayerSpec b = a;
-        b.numColors = 16;
-        b.bitsPerPixel = 4;
-        pub.createLayer(1, b);
-        QVERIFY(pub.holdPresence(simlink::DeviceWindowClass));
+        // Alpha stored inverted, a 4-bit indexed layer, a device window.
+        QVERIFY(fx.pub->createGlobal(0));
+        QVERIFY(fx.pub->createLayer(0, sim::LayerSpec::of(32, 16)));
+        QVERIFY(fx.pub->createLayer(1, sim::LayerSpec::of(32, 16, 16, 4)));
+        QVERIFY(fx.pub->holdPresence(simlink::DeviceWindowClass));
 
         QTRY_COMPARE(w.Layers().size(), 2);
         QCOMPARE(w.layerCount, 2u);

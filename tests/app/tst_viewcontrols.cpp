@@ -6,28 +6,10 @@
 #include "views/viewvirtlayer.h"
 #include "windowfixture.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
+using fixture::actionNamed;
+using fixture::menuNamed;
 
 namespace {
-
-QMenu *submenu(QWidget *owner, const QString &title)
-{
-    for (QAction *a : owner->actions())
-        if (a->menu() && a->text() == title)
-            return a->menu();
-    return nullptr;
-}
-
-QAction *entry(QMenu *menu, const QString &text)
-{
-    if (menu)
-        for (QAction *a : menu->actions())
-            if (a->text() == text)
-                return a;
-    return nullptr;
-}
 
 CloseButton *closeButtonOf(QWidget *panel)
 {
@@ -58,10 +40,10 @@ private:
         return fx.waitForViews(2) && QTest::qWaitFor([this] { return fx.view(1)->isVisible(); }, 5000);
     }
 
-    QAction *layerEntry(int n) { return entry(submenu(viewMenu, QStringLiteral("Visible &Layer")), QStringLiteral("Layer &%1").arg(n)); }
-    QAction *virtEntry(int n) { return entry(submenu(viewMenu, QStringLiteral("&Virtual Layer")), QStringLiteral("Layer &%1").arg(n)); }
-    QAction *paletteEntry(int n) { return entry(submenu(viewMenu, QStringLiteral("&Palettes")), QStringLiteral("Palette &%1").arg(n)); }
-    QAction *compositeEntry() { return entry(viewMenu, QStringLiteral("&Composite View")); }
+    QAction *layerEntry(int n) { return actionNamed(menuNamed(viewMenu, QStringLiteral("Visible &Layer")), QStringLiteral("Layer &%1").arg(n)); }
+    QAction *virtEntry(int n) { return actionNamed(menuNamed(viewMenu, QStringLiteral("&Virtual Layer")), QStringLiteral("Layer &%1").arg(n)); }
+    QAction *paletteEntry(int n) { return actionNamed(menuNamed(viewMenu, QStringLiteral("&Palettes")), QStringLiteral("Palette &%1").arg(n)); }
+    QAction *compositeEntry() { return actionNamed(viewMenu, QStringLiteral("&Composite View")); }
 
     // Every control against every view; names the first one out of step.
     QString outOfStep()
@@ -91,7 +73,7 @@ private Q_SLOTS:
         fx.reset();
         QVERIFY(publish());
         QVERIFY(fx.openWindow());
-        viewMenu = submenu(fx.window->menuBar(), QStringLiteral("&View"));
+        viewMenu = fx.menu(QStringLiteral("&View"));
         QVERIFY(viewMenu);
         QVERIFY(viewsBuilt());
     }

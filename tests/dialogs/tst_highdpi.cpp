@@ -3,12 +3,10 @@
 // the tool's windows have a device-pixel ratio of 1 and the tool scales its
 // fixed sizes by 1.5 itself. A second run of this program without turning
 // the scaling off shows that the screen really would be scaled by Qt.
-#include "app/mainwindow.h"
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"
 #include "dialogs/scale.h"
-#include "imagecompare.h"
-#include "testenv.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -43,9 +41,12 @@ class TestHighDpi : public QObject
     Q_OBJECT
 
 private:
-    TestEnvironment env;
+    WindowFixture fx;
 
 private Q_SLOTS:
+    void init() { fx.reset(); }
+    void cleanup() { fx.clear(); }
+
     void screenScaleIsLogicalDpiOver96()
     {
         SetScale(0);
@@ -61,9 +62,8 @@ private Q_SLOTS:
     void windowsAreOneDevicePixelPerPixel()
     {
         SetScale(0);
-        MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(fx.openWindow());
+        MainWindow &window = *fx.window;
         QCOMPARE(window.devicePixelRatioF(), 1.0);
         QCOMPARE(window.windowHandle()->devicePixelRatio(), 1.0);
 

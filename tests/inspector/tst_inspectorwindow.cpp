@@ -2,42 +2,24 @@
 // and its setting, the table following the pointer over a view, a watched
 // pixel's history, and "Save &snapshot..." with and without a simulation.
 #include "app/inspectorhost.h"
-#include "app/mainwindow.h"
 #include "app/settings.h"
 #include "app/snapshotaction.h"
 #include "dialogs/modalscope.h"
 #include "inspector/inspectordock.h"
-#include "paint/paintwidget.h"
-#include "sim/publisher.h"
-#include "simlink/connection.h"
-#include "modalwait.h"
-#include "testenv.h"
-#include "views/viewcomposite.h"
-#include "views/viewlayer.h"
+#include "windowfixture.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QTreeWidget>
-#include <QtTest>
+
+using fixture::chooseFromMenu;
 
 namespace {
-
-QMenu *menuNamed(QWidget *owner, const QString &title)
-{
-    for (QAction *a : owner->actions())
-        if (a->menu() && a->text() == title)
-            return a->menu();
-    return nullptr;
-}
 
 QString cell(QTableWidget *t, int row, int column)
 {
@@ -56,67 +38,38 @@ class TestInspectorWindow : public QObject
 {
     Q_OBJECT
 
-    TestEnvironment env;
-    int runs = 0;
+    WindowFixture fx;
 
     // Layer 0 opaque blue over the 8 x 8 display, layer 1 half-transparent
-    // red at (2, 3).
-    void publishTwoLayers(sim::Publisher &pub)
+    // red at (2, 3), under a global block of alpha mode 1.
+    bool publishTwoLayers()
     {
-        QVERIFY(pub.ensureRuntimeDir());
-        QVERIFY(pub.createGlobal(1));
-        sim::PublishedBlock *b0 = pub.createLayer(0, sim::LayerSpec::of(8, 8));
+        sim::Publisher &pub = *fx.pub;
         sim::LayerSpec top = sim::LayerSpec::of(4, 4);
         top.xPos = 2;
         top.yPos = 3;
-        sim::PublishedBlock *b1 = pub.createLayer(1, top);
-        QVERIFY(b0 && b1);
-        b0->setCompositeSize(8, 8);
-        b0->fill32(0xFF0000FFu);
-        b1->fill32(0x80FF0000u);
-        QVERIFY(pub.holdPresence(simlink::MainframeWindowClass));
-    }
-
-    // Right-clicks paint at pos through its window, as the platform delivers
-    // it, and triggers the menu item with this text.
-    static bool chooseFromMenu(PaintWidget *paint, QPoint pos, const QString &text)
-    {
-        QWidget *top = paint->window();
-        if (!QTest::qWaitFor([&] {
-                QWidget *hit = top->childAt(paint->mapTo(top, pos));
-                return hit && (hit == paint || paint->isAncestorOf(hit));
-            }, 5000))
+        if (!pub.createGlobal(1) || !pub.createLayer(0, sim::LayerSpec::of(8, 8)) || !pub.createLayer(1, top))
             return false;
-        bool found = false;
-        auto ran = modalwait::whenOpen<QMenu>([&found, text](QMenu *menu) {
-            for (QAction *a : menu->actions())
-                if (a->text() == text && a->isEnabled()) {
-                    found = true;
-                    a->trigger();
-                }
-            if (menu->isVisible())
-                menu->close();
-        });
-        QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
-        if (!*ran)
-            QTest::qWait(10500);
-        return *ran && found;
+        pub.layer(0)->setCompositeSize(8, 8);
+        pub.layer(0)->fill32(0xFF0000FFu);
+        pub.layer(1)->fill32(0x80FF0000u);
+        return pub.holdPresence(simlink::MainframeWindowClass);
     }
 
 private Q_SLOTS:
     void init()
     {
-        env.resetSettings();
-        env.useRuntimeDir(env.root() + QStringLiteral("/run%1").arg(++runs));
+        fx.reset();
         SetFolderChooser(FolderChooser());
     }
+
+    void cleanup() { fx.clear(); }
 
     void menuEntryAndSettingFollowTheUser()
     {
         {
-            MainWindow w;
-            setMainWindow(&w);
-            QMenu *view = menuNamed(w.menuBar(), QStringLiteral("&View"));
+            MainWindow &w = fx.newWindow();
+            QMenu *view = fx.menu(QStringLiteral("&View"));
             QVERIFY(view);
             const QList<QAction *> actions = view->actions();
             QCOMPARE(actions.last()->text(), QStringLiteral("Pixel &Inspector"));
@@ -134,39 +87,34 @@ private Q_SLOTS:
             entry->trigger();
             QVERIFY(w.Inspector()->Dock()->isVisible());
             QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 1);
-            setMainWindow(nullptr);
+            fx.closeWindow();
         }
         {
             // Shown at the next start, still without a write.
             QSettings().setValue(QLatin1String(SettingKey::ShowPixelInspector), 1);
-            MainWindow w;
-            setMainWindow(&w);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(fx.openWindow());
+            MainWindow &w = *fx.window;
             QVERIFY(w.Inspector()->Action()->isChecked());
             QVERIFY(w.Inspector()->Dock()->isVisible());
             // The dock's own close button counts as the user's change.
             QVERIFY(w.Inspector()->Dock()->close());
             QVERIFY(!w.Inspector()->Action()->isChecked());
             QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 0);
-            setMainWindow(nullptr);
         }
     }
 
     void tableFollowsThePointerAndWatchRecordsChanges()
     {
-        sim::Publisher pub(env.runtimeDir());
-        publishTwoLayers(pub);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QTRY_COMPARE(w.LayerViews().size(), 2);
+        QVERIFY(publishTwoLayers());
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2));
+        MainWindow &w = *fx.window;
         w.Inspector()->Action()->trigger();
         InspectorDock *dock = w.Inspector()->Dock();
         QVERIFY(dock->isVisible());
 
         // Layer 1's pixel (1, 2) at zoom 1 is display (3, 5).
-        PaintWidget *paint = w.LayerViews().at(1)->GetPaintWidget();
+        PaintWidget *paint = fx.view(1)->GetPaintWidget();
         QTRY_VERIFY(paint->isVisible());
         QTest::mouseMove(paint, QPoint(1, 2));
         QTRY_COMPARE(dock->Table()->rowCount(), 3);
@@ -185,7 +133,7 @@ private Q_SLOTS:
         QTest::mouseClick(dock->WatchButton(), Qt::LeftButton);
         QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 3, 5"));
         // Leaving the views keeps the pixel; the publisher changes it three times.
-        sim::PublishedBlock *b1 = pub.layer(1);
+        sim::PublishedBlock *b1 = fx.pub->layer(1);
         const quint32 values[3] = {0xFF00FF00u, 0xFF112233u, 0x00000000u};
         for (int i = 0; i < 3; ++i) {
             b1->setPixel32(1, 2, values[i]);
@@ -207,7 +155,6 @@ private Q_SLOTS:
                                      + QStringLiteral("\tFF112233\t00000000")));
         QTest::mouseClick(dock->ClearButton(), Qt::LeftButton);
         QCOMPARE(h->topLevelItemCount(), 0);
-        setMainWindow(nullptr);
     }
 
     // The paint menu's "&Watch pixel" shows the hidden inspector (as its
@@ -216,17 +163,14 @@ private Q_SLOTS:
     // does not move the watch.
     void watchFromThePaintMenu()
     {
-        sim::Publisher pub(env.runtimeDir());
-        publishTwoLayers(pub);
-        MainWindow w;
-        setMainWindow(&w);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_COMPARE(w.LayerViews().size(), 2);
+        QVERIFY(publishTwoLayers());
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2));
+        MainWindow &w = *fx.window;
         InspectorDock *dock = w.Inspector()->Dock();
         QVERIFY(!dock->isVisible());
 
-        ViewLayer *view = w.LayerViews().at(1);
+        ViewLayer *view = fx.view(1);
         view->SetZoom(2);
         PaintWidget *paint = view->GetPaintWidget();
         QTRY_VERIFY(paint->isVisible());
@@ -237,9 +181,9 @@ private Q_SLOTS:
         QCOMPARE(ReadSetting(SettingKey::ShowPixelInspector), 1);
         QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 3, 5"));
         QTRY_COMPARE(dock->PositionLabel()->text(), QStringLiteral("Display position: 3, 5"));
-        QTest::mouseMove(w.LayerViews().at(0)->GetPaintWidget(), QPoint(0, 0));
+        QTest::mouseMove(fx.view(0)->GetPaintWidget(), QPoint(0, 0));
 
-        sim::PublishedBlock *b1 = pub.layer(1);
+        sim::PublishedBlock *b1 = fx.pub->layer(1);
         const quint32 values[3] = {0xFF00FF00u, 0xFF112233u, 0x00000000u};
         QList<qint32> counters;
         for (int i = 0; i < 3; ++i) {
@@ -264,16 +208,14 @@ private Q_SLOTS:
         QCOMPARE(dock->WatchLabel()->text(), QStringLiteral("Watching 6, 1"));
         QCOMPARE(h->topLevelItemCount(), 0);
         QVERIFY(!hasSetting(SettingKey::ShowPixelInspector));
-        setMainWindow(nullptr);
     }
 
     void snapshotEntryNeedsASimulation()
     {
-        const QString dir = env.root() + QStringLiteral("/menu-snap");
+        const QString dir = fx.env.root() + QStringLiteral("/menu-snap");
         SetFolderChooser([dir](QWidget *) { return dir; });
-        MainWindow w;
-        setMainWindow(&w);
-        QMenu *file = menuNamed(w.menuBar(), QStringLiteral("&File"));
+        MainWindow &w = fx.newWindow();
+        QMenu *file = fx.menu(QStringLiteral("&File"));
         QVERIFY(file);
         const QList<QAction *> actions = file->actions();
         QCOMPARE(actions.size(), 3);
@@ -284,8 +226,7 @@ private Q_SLOTS:
         QVERIFY(!save->isEnabled());
         w.show();
 
-        sim::Publisher pub(env.runtimeDir());
-        publishTwoLayers(pub);
+        QVERIFY(publishTwoLayers());
         QTRY_VERIFY(save->isEnabled());
         save->trigger();
         QCOMPARE(w.StatusText(),
@@ -297,7 +238,7 @@ private Q_SLOTS:
         // stay until the chooser has returned, and the snapshot says so.
         bool keptViews = false;
         SetFolderChooser([&](QWidget *) {
-            pub.tearDown();
+            fx.pub->tearDown();
             keptViews = QTest::qWaitFor([&] { return w.TeardownPending(); }) && !w.LayerViews().isEmpty();
             return dir + QStringLiteral("-late");
         });
@@ -309,7 +250,6 @@ private Q_SLOTS:
         QTRY_VERIFY(w.LayerViews().isEmpty());
         QVERIFY(!save->isEnabled());
         QVERIFY(!ModalScope::IsOpen());
-        setMainWindow(nullptr);
     }
 };
 

@@ -3,7 +3,6 @@
 // copy puts on the system clipboard, and the zoom, grid, fit-window and
 // close commands; the simulation ending while the menu is open.
 #include "dialogs/modalscope.h"
-#include "modalwait.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -11,6 +10,10 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPointer>
+
+using fixture::chooseFromMenu;
+using fixture::menuItem;
+using fixture::rightClick;
 
 namespace {
 
@@ -22,18 +25,6 @@ quint32 layerPixel(int x, int y)
     if (x == 7 && y == 5)
         return Red;
     return 0xFF000000u | quint32(x & 0xFF) << 16 | quint32(y & 0xFF) << 8 | quint32((x * 7 + y) & 0xFF);
-}
-
-QAction *item(QMenu *menu, const QString &text)
-{
-    for (QAction *a : menu->actions()) {
-        if (a->text() == text)
-            return a;
-        if (QMenu *sub = a->menu())
-            if (QAction *inner = item(sub, text))
-                return inner;
-    }
-    return nullptr;
 }
 
 // What the menu showed, noted inside its event loop and checked after it.
@@ -99,46 +90,6 @@ private:
 
     ViewLayer *layerView() { return fx.view(0); }
 
-    // Right-clicks the paint widget at pos (widget pixels) and runs action
-    // on the open menu, which is closed afterwards unless the action did.
-    bool rightClick(PaintWidget *paint, QPoint pos, const std::function<void(QMenu *)> &action)
-    {
-        // Through the window, as the platform delivers it, so that Qt makes
-        // the context-menu event from the right button; once the layouts
-        // have placed the paint widget under that point.
-        QWidget *top = paint->window();
-        const bool placed = QTest::qWaitFor([&] {
-            QWidget *hit = top->childAt(paint->mapTo(top, pos));
-            return hit && (hit == paint || paint->isAncestorOf(hit));
-        }, 5000);
-        if (!placed)
-            return false;
-        auto ran = modalwait::whenOpen<QMenu>([action](QMenu *menu) {
-            action(menu);
-            if (menu->isVisible())
-                menu->close();
-        });
-        QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
-        // A menu that never opened: let the poll give up before the test's
-        // variables go away.
-        if (!*ran)
-            QTest::qWait(10500);
-        return *ran;
-    }
-
-    // Opens the menu and chooses the item with this text.
-    bool choose(PaintWidget *paint, QPoint pos, const QString &text)
-    {
-        bool found = false;
-        const bool ran = rightClick(paint, pos, [&](QMenu *menu) {
-            if (QAction *a = item(menu, text)) {
-                found = a->isEnabled();
-                a->trigger();
-            }
-        });
-        return ran && found;
-    }
-
     static QImage clipboardImage()
     {
         return QApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
@@ -183,7 +134,7 @@ private Q_SLOTS:
 
         // The zoom item sets the zoom; at 300% the pointer position is divided
         // by 3 dropping the remainder, the grid is enabled and 300% is not.
-        QVERIFY(choose(paint, QPoint(2, 2), QStringLiteral("&300%")));
+        QVERIFY(chooseFromMenu(paint, QPoint(2, 2), QStringLiteral("&300%")));
         QCOMPARE(layerView()->zoom, 3);
         QCOMPARE(layerView()->GetZoomCombo()->currentIndex(), 2);
         layerView()->SetSelection(1, 1, 2, 2);
@@ -201,13 +152,13 @@ private Q_SLOTS:
         view->SetZoom(4);
         QAbstractButton *button = fixture::buttonWithTip(view, QStringLiteral("<b>Grid</b>"));
         QVERIFY(button);
-        QVERIFY(choose(view->GetPaintWidget(), QPoint(5, 5), QStringLiteral("&Grid")));
+        QVERIFY(chooseFromMenu(view->GetPaintWidget(), QPoint(5, 5), QStringLiteral("&Grid")));
         QVERIFY(view->gridOn);
         QVERIFY(button->isChecked());
         MenuSeen seen;
         QVERIFY(rightClick(view->GetPaintWidget(), QPoint(5, 5), [&](QMenu *menu) { seen = look(menu); }));
         QVERIFY(seen.gridChecked);
-        QVERIFY(choose(view->GetPaintWidget(), QPoint(5, 5), QStringLiteral("&Grid")));
+        QVERIFY(chooseFromMenu(view->GetPaintWidget(), QPoint(5, 5), QStringLiteral("&Grid")));
         QVERIFY(!view->gridOn);
         QVERIFY(!button->isChecked());
     }
@@ -216,14 +167,14 @@ private Q_SLOTS:
     // on the clipboard, for a layer view and for the composite.
     void copyColour()
     {
-        QVERIFY(choose(layerView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
+        QVERIFY(chooseFromMenu(layerView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("FFFF0000"));
         layerView()->SetZoom(2);
-        QVERIFY(choose(layerView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
+        QVERIFY(chooseFromMenu(layerView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("%1").arg(layerPixel(3, 2), 8, 16, QChar('0')).toUpper());
 
         QApplication::clipboard()->clear();
-        QVERIFY(choose(window->CompositeView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
+        QVERIFY(chooseFromMenu(window->CompositeView()->GetPaintWidget(), QPoint(7, 5), QStringLiteral("Copy co&lor")));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("FFFF0000"));
     }
 
@@ -234,7 +185,7 @@ private Q_SLOTS:
         ViewLayer *view = layerView();
         view->SetZoom(3);
         view->SetSelection(5, 4, 10, 4);
-        QVERIFY(choose(view->GetPaintWidget(), QPoint(1, 1), QStringLiteral("&Copy to clipboard")));
+        QVERIFY(chooseFromMenu(view->GetPaintWidget(), QPoint(1, 1), QStringLiteral("&Copy to clipboard")));
         const QImage copied = clipboardImage();
         QCOMPARE(copied.size(), QSize(30, 12));
         for (int y = 0; y < 12; ++y)
@@ -256,7 +207,7 @@ private Q_SLOTS:
         h->setValue(80);
         v->setValue(40);
         PaintWidget *paint = view->GetPaintWidget();
-        QVERIFY(choose(paint, QPoint(90, 50), QStringLiteral("&Copy to clipboard")));
+        QVERIFY(chooseFromMenu(paint, QPoint(90, 50), QStringLiteral("&Copy to clipboard")));
         QCOMPARE(window->StatusText(), QStringLiteral("Copied Layer 0 to clipboard."));
         const QImage copied = clipboardImage();
         const QSize visible = view->GetVisibleSize();
@@ -269,7 +220,7 @@ private Q_SLOTS:
         // The composite at zoom 1, scrolled or not: the whole 400 x 300 display.
         ViewComposite *composite = window->CompositeView();
         composite->GetScrollArea()->horizontalScrollBar()->setValue(30);
-        QVERIFY(choose(composite->GetPaintWidget(), QPoint(35, 10), QStringLiteral("&Copy to clipboard")));
+        QVERIFY(chooseFromMenu(composite->GetPaintWidget(), QPoint(35, 10), QStringLiteral("&Copy to clipboard")));
         QCOMPARE(window->StatusText(), QStringLiteral("Copied Composite View to clipboard."));
         const QImage whole = clipboardImage();
         QCOMPARE(whole.size(), QSize(400, 300));
@@ -287,16 +238,16 @@ private Q_SLOTS:
         view->SetZoom(16);
         view->SetSelection(0, 0, 4000, 300);
         QApplication::clipboard()->setText(QStringLiteral("kept"));
-        QVERIFY(choose(view->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Copy to clipboard")));
+        QVERIFY(chooseFromMenu(view->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Copy to clipboard")));
         QCOMPARE(window->StatusText(), QStringLiteral("Selection too large to copy at this zoom."));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
     }
 
     void closeHidesTheView()
     {
-        QVERIFY(choose(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("Cl&ose")));
+        QVERIFY(chooseFromMenu(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("Cl&ose")));
         QVERIFY(layerView()->isHidden());
-        QVERIFY(choose(window->CompositeView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("Cl&ose")));
+        QVERIFY(chooseFromMenu(window->CompositeView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("Cl&ose")));
         QVERIFY(window->CompositeView()->isHidden());
     }
 
@@ -305,7 +256,7 @@ private Q_SLOTS:
     void fitWindowIsBoundedByTheScreen()
     {
         window->resize(360, 310);
-        QVERIFY(choose(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Fit window size to layer")));
+        QVERIFY(chooseFromMenu(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Fit window size to layer")));
         // The toolbars make the hint wider than the small screen, not higher.
         QVERIFY(window->sizeHint().height() < window->ScreenLimit().height());
         QTRY_COMPARE(window->size(), window->sizeHint().boundedTo(window->ScreenLimit()));
@@ -315,7 +266,7 @@ private Q_SLOTS:
         layerView()->SetZoom(16);
         // The window's hint follows the view's new size once the layouts ran.
         QTRY_VERIFY(window->sizeHint().width() > window->ScreenLimit().width());
-        QVERIFY(choose(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Fit window size to layer")));
+        QVERIFY(chooseFromMenu(layerView()->GetPaintWidget(), QPoint(3, 3), QStringLiteral("&Fit window size to layer")));
         QTRY_COMPARE(window->width(), window->ScreenLimit().width());
         QVERIFY(window->height() <= window->ScreenLimit().height());
     }
@@ -333,9 +284,9 @@ private Q_SLOTS:
             fx.pub->tearDown();
             deferred = QTest::qWaitFor([this] { return window->TeardownPending(); }, 5000);
             kept = window->LayerViews().size() == 1;
-            if (QAction *a = item(menu, QStringLiteral("Copy co&lor")))
+            if (QAction *a = menuItem(menu, QStringLiteral("Copy co&lor")))
                 a->trigger();
-            if (QAction *a = item(menu, QStringLiteral("&Copy to clipboard")))
+            if (QAction *a = menuItem(menu, QStringLiteral("&Copy to clipboard")))
                 a->trigger();
         }));
         QVERIFY(deferred);

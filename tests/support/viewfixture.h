@@ -14,6 +14,7 @@
 #include "views/viewlayer.h"
 #include "views/viewwidget.h"
 
+#include <QAbstractButton>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
@@ -86,6 +87,15 @@ inline void fillIndexed(sim::PublishedBlock *b, int w, int h, int numColors, qui
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             b->setPixel8(x, y, quint8(mix(seed * 31u + quint32(y) * 977u + quint32(x)) % quint32(numColors)));
+}
+
+// The first of owner's buttons whose tool tip starts with tipStart.
+inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
+{
+    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
+        if (b->toolTip().startsWith(tipStart))
+            return b;
+    return nullptr;
 }
 
 // Makes the view a top-level window whose scroll area offers the given

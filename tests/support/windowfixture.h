@@ -6,12 +6,17 @@
 // timers find the simulation, build the views and tear them down; the waits
 // here are bounded. Only tests that link noxelapp can include this.
 #include "app/mainwindow.h"
+#include "modalwait.h"
 #include "simlink/connection.h"
 #include "viewfixture.h"
 #include "views/viewcomposite.h"
 
-#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
+
+#include <functional>
 
 namespace fixture {
 
@@ -33,13 +38,80 @@ inline bool showOffPointer(ViewWidget *view, QSize viewport)
     return true;
 }
 
-// The first of owner's buttons whose tool tip starts with tipStart.
-inline QAbstractButton *buttonWithTip(QWidget *owner, const QString &tipStart)
+// The submenu of a menu bar or menu with this title, or null.
+inline QMenu *menuNamed(QWidget *owner, const QString &title)
 {
-    for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
-        if (b->toolTip().startsWith(tipStart))
-            return b;
+    if (owner)
+        for (QAction *a : owner->actions())
+            if (a->menu() && a->text() == title)
+                return a->menu();
     return nullptr;
+}
+
+// The entry of a menu with this text; null also for a null menu.
+inline QAction *actionNamed(QMenu *menu, const QString &text)
+{
+    if (menu)
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                return a;
+    return nullptr;
+}
+
+// The item of a menu, or of one of its submenus, with this text.
+inline QAction *menuItem(QMenu *menu, const QString &text)
+{
+    for (QAction *a : menu->actions()) {
+        if (a->text() == text)
+            return a;
+        if (QMenu *sub = a->menu())
+            if (QAction *inner = menuItem(sub, text))
+                return inner;
+    }
+    return nullptr;
+}
+
+// Right-clicks the paint widget at pos (widget pixels) and runs action on
+// the context menu once it is open; the menu is closed afterwards unless the
+// action did. False when the widget was never placed under pos or the menu
+// never opened.
+inline bool rightClick(PaintWidget *paint, QPoint pos, const std::function<void(QMenu *)> &action)
+{
+    // Through the window, as the platform delivers it, so that Qt makes the
+    // context-menu event from the right button; once the layouts have placed
+    // the paint widget under that point.
+    QWidget *top = paint->window();
+    const bool placed = QTest::qWaitFor([&] {
+        QWidget *hit = top->childAt(paint->mapTo(top, pos));
+        return hit && (hit == paint || paint->isAncestorOf(hit));
+    }, 5000);
+    if (!placed)
+        return false;
+    auto ran = modalwait::whenOpen<QMenu>([action](QMenu *menu) {
+        action(menu);
+        if (menu->isVisible())
+            menu->close();
+    });
+    QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, paint->mapTo(top, pos));
+    // A menu that never opened: let the poll give up before the caller's
+    // variables go away.
+    if (!*ran)
+        QTest::qWait(10500);
+    return *ran;
+}
+
+// Opens the paint widget's context menu at pos and triggers the item with
+// this text; true when the menu opened and the item was there and enabled.
+inline bool chooseFromMenu(PaintWidget *paint, QPoint pos, const QString &text)
+{
+    bool found = false;
+    const bool ran = rightClick(paint, pos, [&](QMenu *menu) {
+        if (QAction *a = menuItem(menu, text)) {
+            found = a->isEnabled();
+            a->trigger();
+        }
+    });
+    return ran && found;
 }
 
 // The two-layer scene of the main-window tests: layer 0 a blue 40 x 30 true
@@ -119,24 +191,38 @@ public:
         return waitForViews(0);
     }
 
-    // The main window, installed as mainWindow() and shown; true once it is
-    // exposed. Its load timer then looks for the simulation.
-    bool openWindow()
+    // fixture::publishTwoLayerScene in a new publisher; false when a step
+    // of it failed.
+    bool publishTwoLayerScene(bool composite = true, int layer1VirtualRows = 0, int extraLayers = 0)
+    {
+        pub.reset();
+        pub.reset(new sim::Publisher);
+        fixture::publishTwoLayerScene(*pub, composite, layer1VirtualRows, extraLayers);
+        return !QTest::currentTestFailed();
+    }
+
+    // A new main window (the previous one goes first), installed as
+    // mainWindow() but not shown; its load timer runs all the same. It
+    // starts from the settings written so far.
+    MainWindow &newWindow()
     {
         window.reset();
         window.reset(new MainWindow);
         setMainWindow(window.get());
-        window->show();
+        return *window;
+    }
+    // A new main window, shown; true once it is exposed. Its load timer
+    // then looks for the simulation.
+    bool openWindow()
+    {
+        newWindow().show();
         return QTest::qWaitForWindowExposed(window.get());
     }
     // A main window only as host of views that a test builds itself: never
     // shown, its timers stopped, so nothing rescans or builds views.
     MainWindow &openHost()
     {
-        window.reset();
-        window.reset(new MainWindow);
-        setMainWindow(window.get());
-        fixture::quiet(*window);
+        fixture::quiet(newWindow());
         return *window;
     }
     void closeWindow() { window.reset(); }
@@ -167,6 +253,12 @@ public:
         return ok;
     }
     ViewLayer *view(int i) const { return window->LayerViews().at(i); }
+    // A menu of the window's menu bar, and an entry of it, by their texts.
+    QMenu *menu(const QString &title) const { return fixture::menuNamed(window->menuBar(), title); }
+    QAction *action(const QString &menuTitle, const QString &text) const
+    {
+        return fixture::actionNamed(menu(menuTitle), text);
+    }
 
     TestEnvironment env;
     std::unique_ptr<sim::Publisher> pub;

@@ -27,14 +27,6 @@ using namespace fixture;
 
 namespace {
 
-QAbstractButton *buttonWithTip(QWidget *view, const QString &tipStart)
-{
-    for (QAbstractButton *b : view->findChildren<QAbstractButton *>())
-        if (b->toolTip().startsWith(tipStart))
-            return b;
-    return nullptr;
-}
-
 LayerInfoWidget *stripOf(QWidget *view)
 {
     return view->findChild<LayerInfoWidget *>();
