@@ -19,6 +19,7 @@ class QMenu;
 class QMenuBar;
 class QSplitter;
 class QTimer;
+class ColumnScrollArea;
 class LayerScrollArea;
 class PaletteWidget;
 class ViewComposite;
@@ -155,7 +156,7 @@ private:
     QWidget *viewContainer = nullptr;
     QSplitter *splitter = nullptr;
     QWidget *splitterPanel = nullptr;
-    LayerScrollArea *panelArea = nullptr; // holds splitterPanel in the splitter
+    ColumnScrollArea *panelArea = nullptr; // holds splitterPanel in the splitter
     // Without a composite the views scroll in this frameless area, so that
     // no number or size of layers makes the window's minimum exceed the screen.
     LayerScrollArea *rowArea = nullptr;

@@ -121,12 +121,10 @@ void MainWindow::ArrangeViews(QLayout *grid, QLayout *right)
         scrollArea->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         scrollArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-        // The right-hand column scrolls too (frameless), so that the virtual
+        // The right-hand column scrolls vertically, so that the virtual
         // views shown and the composite never push the window's minimum
-        // beyond the screen.
-        panelArea = new LayerScrollArea(this);
-        panelArea->setFrameShape(QFrame::NoFrame);
-        panelArea->setWidgetResizable(true);
+        // height beyond the screen.
+        panelArea = new ColumnScrollArea(this);
         splitterPanel = new QWidget(panelArea);
         splitterPanel->setLayout(right);
         splitterPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);

@@ -1,6 +1,7 @@
 #include "views/scrollareas.h"
 
 #include <QLayout>
+#include <QEvent>
 #include <QScrollBar>
 
 CScrollArea::CScrollArea(QWidget *parent)
@@ -37,4 +38,28 @@ QSize LayerScrollArea::sizeHint() const
     // for every view the grid holds.
     const qint64 h = qint64(held ? held->sizeHint().height() : 0) + 2 * lineWidth();
     return QSize(int(qBound<qint64>(0, w, qint64(QWIDGETSIZE_MAX))), int(qBound<qint64>(0, h, qint64(QWIDGETSIZE_MAX))));
+}
+
+ColumnScrollArea::ColumnScrollArea(QWidget *parent)
+    : LayerScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QSize ColumnScrollArea::minimumSizeHint() const
+{
+    const QWidget *held = widget();
+    const int width = (held ? held->minimumSizeHint().width() : 0) + verticalScrollBar()->sizeHint().width()
+        + 2 * frameWidth();
+    return QSize(width, QScrollArea::minimumSizeHint().height());
+}
+
+bool ColumnScrollArea::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool handled = LayerScrollArea::eventFilter(watched, event);
+    if (watched == widget() && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return handled;
 }

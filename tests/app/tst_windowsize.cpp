@@ -226,6 +226,15 @@ private Q_SLOTS:
         QVERIFY(window->minimumSize().height() <= avail.height());
         fit();
         checkWithinScreen();
+        // The column scrolls only vertically: squeezed, the window keeps
+        // the composite's full width.
+        window->resize(200, 200);
+        QVERIFY(fx.settle());
+        QScrollArea *column = nullptr;
+        for (QWidget *w = window->CompositeView()->parentWidget(); w && !column; w = w->parentWidget())
+            column = qobject_cast<QScrollArea *>(w);
+        QVERIFY(column);
+        QVERIFY(column->viewport()->width() >= column->widget()->minimumSizeHint().width());
     }
 
     // With a composite the views sit in the scroll area: the restore gives
