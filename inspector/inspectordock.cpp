@@ -133,6 +133,11 @@ void InspectorDock::OnPixelHovered(int viewKind, int layer, QPoint layerPixel)
         return;
     if (hovered && hoverKind == viewKind && hoverLayer == layer && hoverPixel == layerPixel)
         return;
+    SetHovered(viewKind, layer, layerPixel);
+}
+
+void InspectorDock::SetHovered(int viewKind, int layer, QPoint layerPixel)
+{
     hovered = true;
     hoverKind = viewKind;
     hoverLayer = layer;
@@ -262,11 +267,7 @@ void InspectorDock::WatchPixel(int viewKind, int layer, QPoint layerPixel)
 {
     if (!layerViews || layerViews->isEmpty())
         return;
-    hovered = true;
-    hoverKind = viewKind;
-    hoverLayer = layer;
-    hoverPixel = layerPixel;
-    dirty = true;
+    SetHovered(viewKind, layer, layerPixel);
     StartWatch(HoveredDisplay());
 }
 

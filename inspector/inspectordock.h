@@ -65,6 +65,8 @@ private:
     QList<inspector::InspectLayer> ReadLayers() const;
     QStringList Titles() const;
     QPoint HoveredDisplay() const;
+    // Makes the pixel the hovered one and the table due for a rewrite.
+    void SetHovered(int viewKind, int layer, QPoint layerPixel);
     bool CountersChanged();
     void ShowInspection();
     void ShowRates();
