@@ -132,7 +132,9 @@ protected:
     // Key presses and releases go to the view's key handler.
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
-
+    // Tab and Backtab stay keys of the widget: refusing to move the focus
+    // makes Qt deliver them to keyPressEvent.
+    bool focusNextPrevChild(bool) override { return false; }
 
     // The parts every paint shares: widget size, scroll origin, zoom, grid.
     MagnifyScene baseScene() const;

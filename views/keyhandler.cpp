@@ -72,3 +72,12 @@ void ViewWidget::keyReleaseEvent(QKeyEvent *event)
     HandleKey(event);
     event->accept();
 }
+
+bool ViewWidget::focusNextPrevChild(bool next)
+{
+    // Only while the view itself or its paint widget has the focus: a Tab in
+    // the zoom combo box still moves on as usual.
+    if (hasFocus() || (paintWidget && paintWidget->hasFocus()))
+        return false;
+    return CWidget::focusNextPrevChild(next);
+}

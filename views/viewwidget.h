@@ -164,6 +164,9 @@ protected:
     void BuildToolbar();
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    // Tab and Backtab typed into the view or its paint widget are keys for
+    // the simulation, not a move of the keyboard focus.
+    bool focusNextPrevChild(bool next) override;
     // Escape released while a tool is active: the tool goes off, its button unchecked.
     void EndActiveTool();
 
