@@ -174,7 +174,10 @@ void MainWindow::FillViewEntries()
     if (compositeView) {
         compositeAction->setCheckable(true);
         compositeAction->setEnabled(true);
-        compositeAction->setChecked(true);
+        // Checked without running its slot: the composite is shown by its
+        // layout, and a slot run here would refit the window even when a
+        // restored state hides the composite again at once.
+        ViewMenu::SetActionChecked(compositeAction, true, false);
         connect(compositeAction, &QAction::toggled, this, &MainWindow::OnActCompositeView, Qt::UniqueConnection);
     }
 }

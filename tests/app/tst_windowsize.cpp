@@ -237,6 +237,32 @@ private Q_SLOTS:
         QVERIFY(column->viewport()->width() >= column->widget()->minimumSizeHint().width());
     }
 
+    // The same simulation coming back keeps the window's size, also when
+    // the composite was hidden: the rebuild must not show it and refit.
+    void hiddenCompositeKeepsTheSizeOverARestart()
+    {
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(2, WindowFixture::WithComposite));
+        QAction *entry = fx.action(QStringLiteral("&View"), QStringLiteral("&Composite View"));
+        QVERIFY(entry && entry->isChecked());
+        entry->trigger();
+        QVERIFY(fx.settle());
+        QVERIFY(fx.window->CompositeView()->isHidden());
+        fx.window->resize(500, 400);
+        QVERIFY(fx.settle());
+        const QSize before = fx.window->size();
+
+        QVERIFY(fx.endSimulation());
+        QVERIFY(fx.publishTwoLayerScene());
+        QVERIFY(fx.waitForViews(2, WindowFixture::WithComposite));
+        // Longer than the window-size restore's timer.
+        QTest::qWait(100);
+        QCOMPARE(fx.window->size(), before);
+        QVERIFY(fx.window->CompositeView()->isHidden());
+        QVERIFY(!entry->isChecked());
+    }
+
     // With a composite the views sit in the scroll area: the restore gives
     // it the height of every layer view.
     void restoreShowsEveryLayerView()
