@@ -191,8 +191,9 @@ QByteArray MainWindow::BuildSignature() const
     s.append(char(compositeView ? 1 : 0));
     for (ViewLayer *view : layerViews)
         s.append(char(simlink::bitsPerPixel(view->GetRecord()) & 0xFF));
+    // NumColors as the block holds it now, not as the kept palette last saw it.
     for (PaletteWidget *panel : paletteViews)
-        s.append(char(panel->GetColorCount() & 0xFF));
+        s.append(char(simlink::NumColors(panel->View()->GetRecord()) & 0xFF));
     return s;
 }
 

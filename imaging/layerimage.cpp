@@ -295,6 +295,14 @@ QVector<QRgb> readPalette(BlockView block, quint8 alphaMode)
     return palette;
 }
 
+QRgb readPaletteEntry(BlockView block, quint8 alphaMode, int index)
+{
+    const qint32 n = simlink::NumColors(block);
+    if (!simlink::isIndexedCount(n) || index < 0 || index >= n)
+        return 0;
+    return simlink::paletteEntry(block, index) ^ (alphaMode == 0 ? 0xFF000000u : 0u);
+}
+
 CImage readLayerImage(const LayerLayout &layout, const QVector<QRgb> &palette, const ImageRules &rules, int left,
                       int top, int right, int bottom)
 {

@@ -71,6 +71,9 @@ qint64 pixelOffset(const LayerLayout &layout, qint64 x, qint64 y);
 // The layer's NumColors palette entries (at most 256), XORed with 0xFF000000
 // when the alpha-mode byte is 0.
 QVector<QRgb> readPalette(BlockView block, quint8 alphaMode);
+// Entry `index` of that palette as the block holds it at this moment; 0 when
+// the layer is not indexed or the entry lies beyond NumColors.
+QRgb readPaletteEntry(BlockView block, quint8 alphaMode, int index);
 
 // The layer's pixels in the inclusive rectangle with the alpha convention and
 // the layer's transparency mode applied. An indexed image's colour table is

@@ -112,7 +112,7 @@ QList<inspector::InspectLayer> InspectorDock::ReadLayers() const
         layer.title = view->GetTitle();
         layer.layout = view->Layout();
         if (layer.layout.indexed)
-            layer.palette = view->GetPalette();
+            layer.palette = view->CurrentPalette();
         list.append(layer);
     }
     return list;

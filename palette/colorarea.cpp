@@ -72,6 +72,11 @@ quint32 ColorItem::GetColor() const
     return index < palette.size() ? palette.at(index) : 0u;
 }
 
+quint32 ColorItem::CurrentColor() const
+{
+    return area->Panel()->View()->CurrentPaletteEntry(index);
+}
+
 void ColorItem::SetHighlighted(bool on)
 {
     highlighted = on;
@@ -122,7 +127,7 @@ void ColorItem::contextMenuEvent(QContextMenuEvent *event)
 
 void ColorItem::OnCopyColor()
 {
-    const quint32 c = GetColor();
+    const quint32 c = CurrentColor();
     QApplication::clipboard()->setText(QString::asprintf("%.2X%.2X%.2X", qRed(c), qGreen(c), qBlue(c)),
                                        QClipboard::Clipboard);
 }

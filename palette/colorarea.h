@@ -43,7 +43,10 @@ class ColorItem : public QWidget
 public:
     ColorItem(ColorArea *area, int index);
 
+    // The colour painted: the layer view's kept palette.
     quint32 GetColor() const;
+    // The colour in the block at this moment, for texts and copies.
+    quint32 CurrentColor() const;
     int GetIndex() const { return index; }
     bool IsHighlighted() const { return highlighted; }
     void SetHighlighted(bool on);

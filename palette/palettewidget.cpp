@@ -108,7 +108,7 @@ void PaletteWidget::ShowStatus(ColorItem *item)
         w->SetStatusText(QStringLiteral("Mouse moved out"));
         return;
     }
-    const quint32 c = item->GetColor();
+    const quint32 c = item->CurrentColor();
     w->SetStatusText(QString::asprintf("[Palette %d]: RGB=%.2X %.2X %.2X (Index #%d)", view->Desc().index,
                                        qRed(c), qGreen(c), qBlue(c), item->GetIndex()));
 }

@@ -156,6 +156,18 @@ QVector<quint32> ViewLayer::GetPalette()
     return palette;
 }
 
+quint32 ViewLayer::CurrentPaletteEntry(int index)
+{
+    ViewHost *w = mainWindow();
+    return readPaletteEntry(record, w ? w->alphaMode : 255, index);
+}
+
+QVector<quint32> ViewLayer::CurrentPalette()
+{
+    ViewHost *w = mainWindow();
+    return readPalette(record, w ? w->alphaMode : 255);
+}
+
 QVector<QRgb> ViewLayer::layerPalette()
 {
     return GetPalette();

@@ -51,6 +51,12 @@ public:
     // from the block only when its palette counter, the alpha-mode byte or
     // the block changed since the last read; otherwise the kept copy.
     QVector<quint32> GetPalette();
+    // Palette entry `index` read from the block now, whatever the counter
+    // says: texts and copies show what the palette holds at that moment,
+    // while painting keeps to the counter rule above.
+    quint32 CurrentPaletteEntry(int index);
+    // The whole palette read now, the same way.
+    QVector<quint32> CurrentPalette();
     const LayerInfo &Desc() const { return desc; }
     ViewVirtLayer *VirtView() const { return virtView; }
     void SetVirtView(ViewVirtLayer *view) { virtView = view; }

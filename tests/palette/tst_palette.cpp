@@ -214,6 +214,39 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("7"));
     }
 
+    void textsAndCopiesReadThePaletteAsItIsNow()
+    {
+        PaletteWidget *p = makePanel(16, 1);
+        pub->layer(1)->setPaletteEntry(4, 0xFF444444);
+        pub->layer(1)->bumpPalette();
+        ColorItem *four = p->GetColorArea()->Items().at(4);
+        QCOMPARE(four->GetColor(), 0xFF444444u);
+        // Rewritten without a counter change: painting keeps the kept
+        // palette, but the status text and the copy show the entry now.
+        pub->layer(1)->setPaletteEntry(4, 0xFFFF0000);
+        QCOMPARE(four->GetColor(), 0xFF444444u);
+        QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), four->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(four, &move);
+        QCOMPARE(host->StatusText(), QStringLiteral("[Palette 1]: RGB=FF 00 00 (Index #4)"));
+        auto ran = modalwait::whenOpen<QMenu>([](QMenu *menu) {
+            for (QAction *a : menu->actions())
+                if (a->text() == QStringLiteral("Copy &color"))
+                    a->trigger();
+            menu->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(3, 3), four->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(four, &menuEvent);
+        QVERIFY(*ran);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("FF0000"));
+        // Under the inverted-alpha convention, and beyond a NumColors that
+        // shrank meanwhile (the entry no longer exists: black).
+        host->alphaMode = 0;
+        QCOMPARE(four->CurrentColor(), 0x00FF0000u);
+        pub->layer(1)->setNumColors(3);
+        QCOMPARE(four->CurrentColor(), 0u);
+    }
+
     void stripStateAndPaletteButton()
     {
         PaletteWidget *p = makePanel(256);
