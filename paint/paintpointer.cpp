@@ -67,8 +67,9 @@ void PaintWidget::setSelection(int left, int top, int right, int bottom)
     if (SelectionRect *s = selectionTool.current()) {
         s->MoveTo(zoomedCoord(left, z), zoomedCoord(top, z));
         s->ResizeTo(zoomedCoord(right - left + 1, z), zoomedCoord(bottom - top + 1, z));
-        SelectionWidget *strip = SelectionStrip();
-        if (strip && s->IsValid())
+        // Also a selection of zero width or height: the strip shows what was
+        // asked for, as the selection itself does.
+        if (SelectionWidget *strip = SelectionStrip())
             strip->SetValues(left, top, right - left + 1, bottom - top + 1);
         return;
     }

@@ -60,6 +60,10 @@ public:
     // Records the selection's rectangle whenever the selection changes (a null
     // or empty QRect when it goes) and repaints.
     void setSelectedRect(const QRect &rect);
+    // The selection's top-left pixel and size, also for a selection of zero
+    // width or height (a line); a null QRect without a selection. What the
+    // strip shows and a view's saved state keeps.
+    QRect selectionExtent() const { return selectionTool.rect(); }
 
     // The window's state the pixel rules depend on.
     ImageRules CurrentRules() const;

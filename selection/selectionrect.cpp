@@ -152,10 +152,9 @@ void SelectionRect::ComputeGeometry()
 
 void SelectionRect::SyncGeometry()
 {
-    if (!IsEmpty()) {
+    if (!IsEmpty())
         area->resize(RoundToZoom(width(), zoom), RoundToZoom(height(), zoom));
-        ShowInStrip();
-    }
+    ShowInStrip();
     NotifyHost();
 }
 
@@ -163,14 +162,15 @@ void SelectionRect::ShowInStrip()
 {
     if (!selectionWidget)
         return;
-    // A selection without pixels shows as none, so the strip never offers
-    // to edit it.
-    if (!IsValid()) {
+    // A selection of zero width or height (a line) shows its numbers and can
+    // be edited; only one of no size at all (a click without a drag) shows
+    // as none.
+    const QSize s = GetSize();
+    if (s.isNull()) {
         selectionWidget->Clear();
         return;
     }
     const QPoint tl = GetTopLeft();
-    const QSize s = GetSize();
     selectionWidget->SetValues(tl.x(), tl.y(), s.width(), s.height());
 }
 

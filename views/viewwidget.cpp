@@ -300,8 +300,10 @@ void ViewWidget::SetSelectionRect(int l, int t, int r, int b)
 
 void ViewWidget::GetSelectionRect(ViewState *state) const
 {
-    const QRect sel = paintWidget ? paintWidget->validSelection() : QRect();
-    if (!sel.isValid()) {
+    // Kept also with zero width or height, so a line comes back after a
+    // restart; only no selection, or one of no size at all, is none.
+    const QRect sel = paintWidget ? paintWidget->selectionExtent() : QRect();
+    if (sel.isNull()) {
         state->selLeft = 0;
         state->selTop = 0;
         state->selRight = -1;

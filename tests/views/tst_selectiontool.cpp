@@ -186,6 +186,52 @@ private Q_SLOTS:
         QCOMPARE(ModalScope::Depth(), 0);
     }
 
+    void lineSelectionsShowTheirNumbers()
+    {
+        const sim::LayerSpec s = spec(40, 30);
+        QVERIFY(pub->createLayer(0, s));
+        std::unique_ptr<ViewLayer> view = shownLayer(s, 2);
+        QVERIFY(view);
+        PaintWidget *pw = view->GetPaintWidget();
+        SelectionWidget *strip = view->GetSelectionWidget();
+        view->GetSelectionButton()->click();
+
+        // A click without a drag is no selection to show or edit.
+        QTest::mouseClick(pw, Qt::LeftButton, Qt::NoModifier, at(7, 7, 2));
+        QCOMPARE(stripTexts(view.get()), QStringList({"(0 | 0)", "0 x 0"}));
+        QVERIFY(!strip->HasSelection());
+
+        // Drawn as a vertical line: no pixels, but a position and a size.
+        QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at(20, 21, 2));
+        QTest::mouseMove(pw, at(20, 23, 2));
+        QTest::mouseMove(pw, QPoint(20 * 2, 26 * 2));
+        QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, QPoint(20 * 2, 26 * 2));
+        QCOMPARE(stripTexts(view.get()), QStringList({"(20 | 21)", "0 x 5"}));
+        QVERIFY(strip->HasSelection());
+        // Nothing to paint shaded or copy.
+        QVERIFY(!pw->validSelection().isValid());
+
+        // Set by numbers with a height of 0 in the edit dialog.
+        auto ran = modalwait::whenOpen<QDialog>([](QDialog *d) {
+            auto *edit = qobject_cast<EditSelectionDialog *>(d);
+            edit->XBox()->setValue(4);
+            edit->YBox()->setValue(6);
+            edit->WBox()->setValue(9);
+            edit->HBox()->setValue(0);
+            for (QPushButton *b : edit->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("OK"))
+                    QTest::mouseClick(b, Qt::LeftButton);
+        });
+        strip->OnEditSelectionTriggered();
+        QVERIFY(*ran);
+        QCOMPARE(stripTexts(view.get()), QStringList({"(4 | 6)", "9 x 0"}));
+        QVERIFY(strip->HasSelection());
+        ViewState state;
+        view->SaveState(&state);
+        QCOMPARE(QRect(QPoint(state.selLeft, state.selTop), QPoint(state.selRight, state.selBottom)),
+                 QRect(4, 6, 9, 0));
+    }
+
     void stripSitsInTheBottomRowAndMinimalViewHidesIt()
     {
         const sim::LayerSpec s = spec(40, 30);
@@ -217,6 +263,14 @@ private Q_SLOTS:
         QCOMPARE(view->GetPaintWidget()->validSelection(), QRect(3, 4, 5, 6));
         QCOMPARE(view->GetPaintWidget()->Selection()->geometry().topLeft(), QPoint(6, 8));
         QCOMPARE(stripTexts(view), QStringList({"(3 | 4)", "5 x 6"}));
+
+        // A line selection comes back as well.
+        view->SetSelection(20, 21, 0, 5);
+        QVERIFY(fx.endSimulation());
+        QVERIFY(fx.publish({spec(40, 30)}));
+        QVERIFY(fx.waitForViews(1));
+        QCOMPARE(stripTexts(fx.view(0)), QStringList({"(20 | 21)", "0 x 5"}));
+        QVERIFY(fx.view(0)->GetSelectionWidget()->HasSelection());
     }
 };
 
