@@ -185,7 +185,13 @@ bool ViewWidget::Refresh()
         OnPaletteChanged();
         changed = true;
     }
-    if (!changed && c == contentCount && !forceRefresh) {
+    const int z = qMax(1, zoom);
+    const QSize shown(roundDown(paintWidget->width(), z) / z, roundDown(paintWidget->height(), z) / z);
+    const auto heldSize = [this, &rec] { return HeldSize(simlink::xSize(rec), simlink::ySize(rec)); };
+    // Without a counter change only the tiles' alternation repaints, and
+    // only what shows them. The alternation is also when a size changed
+    // without a counter change is followed, with a whole refresh.
+    if (!changed && c == contentCount && !forceRefresh && (!backgroundChanged || heldSize() == shown)) {
         RefreshBackground();
         return false;
     }
@@ -194,9 +200,7 @@ bool ViewWidget::Refresh()
     forceRefresh = false;
     backgroundChanged = false;
 
-    const int z = qMax(1, zoom);
-    const QSize shown(roundDown(paintWidget->width(), z) / z, roundDown(paintWidget->height(), z) / z);
-    const QSize size = HeldSize(simlink::xSize(rec), simlink::ySize(rec));
+    const QSize size = heldSize();
     if (size != shown)
         ResizeImage(size.width(), size.height(), true);
     RepaintImage();

@@ -200,6 +200,33 @@ private Q_SLOTS:
 
     // Options that change how every view draws show at once, also while
     // the simulation idles and no counter changes.
+    void sizeChangeWithoutCounterFollowsAtTheFlip()
+    {
+        sim::Publisher pub;
+        fixture::publishTwoLayerScene(pub, true);
+        MainWindow w;
+        setMainWindow(&w);
+        PaintCounter counter;
+        QWidget *p[3];
+        settleCounted(w, counter, p);
+        if (QTest::currentTestFailed())
+            return setMainWindow(nullptr);
+        QCOMPARE(p[0]->width(), 40);
+        // Layer 0 narrows from 40 to 20 pixels; no counter tells.
+        pub.layer(0)->setXSize(20);
+        w.OnTimerRedraw();
+        QCOMPARE(p[0]->width(), 40);
+        // The next alternation of the tiles follows it, and repaints the
+        // composite, which shows the layer narrower too.
+        counter.counts[p[2]] = 0;
+        w.OnTimerTrans();
+        w.OnTimerRedraw();
+        QCOMPARE(p[0]->width(), 20);
+        flushPaints(w, counter);
+        QCOMPARE(counter.counts[p[2]], 1);
+        setMainWindow(nullptr);
+    }
+
     void drawingOptionsRepaintTheViewsAtOnce()
     {
         sim::Publisher pub;
