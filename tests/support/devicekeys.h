@@ -44,16 +44,14 @@ inline constexpr DeviceKey DeviceKeys[] = {
     {Qt::Key_F2, "F2", 41, "GUI_KEY_F2"},
 };
 
-// One data row per table row, columns "key", "code" and "name"; Tab and
-// Backtab only when asked.
-inline void addDeviceKeyRows(bool withFocusKeys = true)
+// One data row per table row, columns "key", "code" and "name".
+inline void addDeviceKeyRows()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
     for (const DeviceKey &k : DeviceKeys)
-        if (withFocusKeys || (k.qtKey != Qt::Key_Tab && k.qtKey != Qt::Key_Backtab))
-            QTest::newRow(k.qtName) << k.qtKey << k.code << QString::fromLatin1(k.name);
+        QTest::newRow(k.qtName) << k.qtKey << k.code << QString::fromLatin1(k.name);
 }
 
 // The key field's word: bit 16 set, the state byte (1 pressed, 0 released)

@@ -73,10 +73,9 @@ private Q_SLOTS:
 
     // Every special key of the table, pressed and released in a layer
     // view: its code reaches the view's block with the state byte 01 then
-    // 00, and both status lines name it. Tab and Backtab are left out here,
-    // since Qt offers them to the focus chain before the view's key
-    // handler; tst_keytext checks their codes and names.
-    void everySpecialKeyReachesTheBlock_data() { fixture::addDeviceKeyRows(false); }
+    // 00, and both status lines name it (Tab and Backtab too: they are
+    // keys of the view, not moves of the focus).
+    void everySpecialKeyReachesTheBlock_data() { fixture::addDeviceKeyRows(); }
     void everySpecialKeyReachesTheBlock()
     {
         QFETCH(int, key);
