@@ -22,6 +22,7 @@ class QTimer;
 class ColumnScrollArea;
 class LayerScrollArea;
 class PaletteWidget;
+class CompareMode;
 class ViewComposite;
 class ViewLayer;
 class SnapshotAction;
@@ -80,6 +81,7 @@ public:
     QSplitter *Splitter() const { return splitter; }
     InspectorHost *Inspector() const { return inspectorHost; }
     SnapshotAction *Snapshot() const { return snapshotAction; }
+    CompareMode *Comparison() const { return compareMode; }
 
 public Q_SLOTS:
     void OnActAbout();
@@ -141,6 +143,7 @@ private:
     QAction *aboutAction = nullptr;
     QLabel *statusLabel = nullptr;
     SnapshotAction *snapshotAction = nullptr;
+    CompareMode *compareMode = nullptr;
     InspectorHost *inspectorHost = nullptr;
 
     // Views of the current connection.

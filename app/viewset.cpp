@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/comparemode.h"
 #include "app/inspectorhost.h"
 #include "app/snapshotaction.h"
 #include "app/viewmenu.h"
@@ -77,6 +78,7 @@ void MainWindow::BuildViews()
     ArrangeViews(grid, right);
     snapshotAction->SetConnected(true);
     inspectorHost->AttachViews();
+    compareMode->AttachViews();
 
     redrawTimer->start(15);
     if (transDrawMode == TransModeAlternating)
