@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/referencediff.h"
+
 #include <QImage>
 #include <QJsonObject>
 #include <QRect>
@@ -56,9 +58,9 @@ ItemDiff comparePalettes(const QString &name, const QVector<QRgb> &reference, co
 ItemDiff compareConfigurations(const QJsonObject &reference, const QJsonObject &actual);
 
 // The reference dimmed to a third of its brightness, opaque, with every
-// pixel that differs beyond the tolerance in DiffHighlight. Null when the
-// shapes differ.
-constexpr QRgb DiffHighlight = 0xFFFF00FF;
+// pixel that differs beyond the tolerance in DiffHighlight (the views' mark
+// colour). Null when the shapes differ.
+using ::DiffHighlight;
 QImage diffImage(const QImage &reference, const QImage &actual, int tolerance);
 
 // The summary line: "N of M images differ".
