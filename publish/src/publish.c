@@ -194,9 +194,7 @@ static int valid_depth(const noxel_layer_desc *d, int *bpp)
         return *bpp == 16 || *bpp == 24 || *bpp == 32;
     }
     *bpp = d->bits_per_pixel ? d->bits_per_pixel : 8;
-    if (*bpp != 1 && *bpp != 2 && *bpp != 4 && *bpp != 8)
-        return 0;
-    return d->num_colors <= (1 << *bpp);
+    return *bpp == 1 || *bpp == 2 || *bpp == 4 || *bpp == 8;
 }
 
 noxel_layer *noxel_layer_create(noxel_sim *sim, int index, const noxel_layer_desc *desc, char *error,
@@ -223,7 +221,7 @@ noxel_layer *noxel_layer_create(noxel_sim *sim, int index, const noxel_layer_des
     if (!valid_depth(desc, &bpp)) {
         nxp_error(error, error_size,
                   "layer %d: %d bits per pixel with %d colours (true colour: 16, 24 or 32 bits, 0 colours; "
-                  "indexed: 1, 2, 4 or 8 bits, 1 .. 2^bits colours)",
+                  "indexed: 1, 2, 4 or 8 bits, 1 .. 256 colours)",
                   index, desc->bits_per_pixel, desc->num_colors);
         return NULL;
     }
@@ -341,8 +339,8 @@ int noxel_layer_set_key_colors(noxel_layer *layer, uint32_t min_rgb, uint32_t ma
 {
     if (!layer)
         return -1;
-    put(layer, NXP_KEY_COLOR_MIN, min_rgb & 0xFFFFFFu);
-    put(layer, NXP_KEY_COLOR_MAX, max_rgb & 0xFFFFFFu);
+    put(layer, NXP_KEY_COLOR_MIN, min_rgb);
+    put(layer, NXP_KEY_COLOR_MAX, max_rgb);
     return 0;
 }
 

@@ -113,8 +113,9 @@ typedef struct noxel_layer_desc {
      * 16, 24 or 32 for a true-colour layer. 0 means 32 for a true-colour
      * layer and 8 for an indexed one. It does not change the storage. */
     int bits_per_pixel;
-    /* Palette entries: 0 makes a true-colour layer; 1 .. 256 (and at most
-     * 2 to the power bits_per_pixel) an indexed layer. */
+    /* Palette entries: 0 makes a true-colour layer; 1 .. 256 an indexed
+     * layer (each pixel is one index byte whatever the depth, so entries
+     * beyond 2 to the power bits_per_pixel are reachable too). */
     int num_colors;
 } noxel_layer_desc;
 
@@ -231,7 +232,8 @@ NOXEL_PUBLISH_API int noxel_layer_set_origin(noxel_layer *layer, int x, int y);
  * key colours are transparent; 2 every pixel gets the layer alpha. */
 NOXEL_PUBLISH_API int noxel_layer_set_transparency(noxel_layer *layer, int mode);
 /* keyColorMin, keyColorMax: the transparent colour range for mode 1, as
- * 0x00RRGGBB, inclusive channel by channel (the top byte is ignored). */
+ * 0x00RRGGBB, inclusive channel by channel (the tool ignores the top byte;
+ * it is stored as given). */
 NOXEL_PUBLISH_API int noxel_layer_set_key_colors(noxel_layer *layer, uint32_t min_rgb, uint32_t max_rgb);
 /* layerAlpha: 0 .. 255, the alpha of every pixel in mode 2. */
 NOXEL_PUBLISH_API int noxel_layer_set_alpha(noxel_layer *layer, int alpha);
