@@ -38,6 +38,7 @@ for file in layers.json fills.json checker.png indexed.png keyed.png tall.png; d
   expect -f "share/noxelview/scenes/$file" "example scene file"
 done
 expect -f share/doc/noXelView/manual.html "the user manual"
+expect -f share/doc/noXelView/simulation-link.md "the simulation link reference the manual links to"
 expect -f share/applications/noxelview.desktop "the desktop entry"
 for side in 16 32 48 256; do
   expect -f "share/icons/hicolor/${side}x${side}/apps/noxelview.png" "the application icon"
@@ -100,7 +101,7 @@ snapshot_of() { # name program
     local json
     json=$(tr -d ' \n' <"$run.snap/scene.json")
     local ok=1
-    for part in '"width":96' '"height":48' '"background":"#000080"' '"width":64' '"height":32' \
+    for part in '"width":96' '"height":48' '"background":"#FF000080"' '"width":64' '"height":32' \
                 '"bitsPerPixel":4' '"position":[70,20]' '"image":"layer1.png"'; do
       case "$json" in *"$part"*) ;; *) ok=0; echo "FAIL: $name: scene.json lacks $part" ;; esac
     done
