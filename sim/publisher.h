@@ -5,7 +5,6 @@
 #include "noxel/publish.h"
 #include "publish/src/link.h"
 
-#include <QList>
 #include <QMap>
 #include <QString>
 #include <QtGlobal>

@@ -134,8 +134,9 @@ typedef struct noxel_layer_desc {
  * options may be NULL. Returns NULL on failure, with one line in error:
  * another simulation already runs in D (only one per runtime directory,
  * whatever its window class), D is untrusted or cannot be created, an
- * unknown window class, or no shared memory left. Nothing is left behind
- * on failure. */
+ * unknown window class, or no shared memory left. On failure no key file
+ * or block is left behind (a directory it created and the presence file,
+ * which holds nothing, may stay). */
 NOXEL_PUBLISH_API noxel_sim *noxel_sim_open(const noxel_sim_options *options, char *error, size_t error_size);
 
 /* Ends the link: releases the presence lock (the tool tears its views
