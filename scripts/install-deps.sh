@@ -5,8 +5,9 @@ set -euo pipefail
 
 purpose=${1:-all}
 base=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
-# The end-to-end test runs both programs under Xvfb and drives them with xdotool.
-testing=(libbenchmark-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix xvfb xdotool)
+# The end-to-end test runs both programs under Xvfb and drives them with xdotool;
+# the SDL2 example simulation is built and checked when libsdl2-dev is there.
+testing=(libbenchmark-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix xvfb xdotool libsdl2-dev)
 running=(xvfb xauth)
 
 case "$purpose" in

@@ -87,41 +87,52 @@ QString keyWordText(quint32 word)
     return QStringLiteral("<%1>").arg(code);
 }
 
-DemoScene::DemoScene(Publisher &publisher, int alphaMode)
-    : m_publisher(publisher), m_alphaMode(alphaMode)
+DemoScene::DemoScene(noxel_sim *sim, int alphaMode)
+    : m_sim(sim), m_alphaMode(alphaMode)
 {
 }
 
 bool DemoScene::publish()
 {
-    if (!m_publisher.createGlobal(quint8(m_alphaMode)))
-        return false;
+    char error[512] = "";
     for (int n = 0; n < LayerCount; ++n) {
         const Geometry &g = Layout[n];
-        LayerSpec spec = LayerSpec::of(g.width, g.height, n == 1 ? 256 : 0, n == 1 ? 8 : 32);
-        spec.xPos = g.x;
-        spec.yPos = g.y;
+        noxel_layer_desc desc = {};
+        desc.width = g.width;
+        desc.height = g.height;
+        desc.bits_per_pixel = n == 1 ? 8 : 32;
+        desc.num_colors = n == 1 ? 256 : 0;
         if (n == 2)
-            spec.vySize = VirtualHeight;
-        m_layers[n] = m_publisher.createLayer(n, spec, false);
-        if (!m_layers[n])
+            desc.virtual_height = VirtualHeight;
+        m_layers[n] = noxel_layer_create(m_sim, n, &desc, error, sizeof error);
+        if (!m_layers[n]) {
+            m_error = QString::fromLocal8Bit(error);
             return false;
+        }
+        noxel_layer_set_position(m_layers[n], g.x, g.y);
     }
-    m_layers[0]->setCompositeSize(Width, Height);
-    m_layers[0]->setBkColor(toLibraryColor(rgb(0x10, 0x18, 0x30)));
-    m_layers[3]->setTransMode(1);
-    m_layers[3]->setKeyColorMin(0x000000);
-    m_layers[3]->setKeyColorMax(0x101010);
-    m_layers[4]->setTransMode(2);
-    m_layers[4]->setLayerAlpha(PanelAlpha);
+    noxel_sim_set_display(m_sim, Width, Height, rgb(0x10, 0x18, 0x30));
+    noxel_layer_set_transparency(m_layers[3], 1);
+    noxel_layer_set_key_colors(m_layers[3], 0x000000, 0x101010);
+    noxel_layer_set_transparency(m_layers[4], 2);
+    noxel_layer_set_alpha(m_layers[4], PanelAlpha);
 
     drawRings();
     drawVirtualScreen();
     drawText();
     drawPointer();
     step(0);
-    m_publisher.announceLayers();
+    // The first commit publishes every layer at once, each one drawn.
+    m_ready = true;
+    for (noxel_layer *layer : m_layers)
+        noxel_layer_commit(layer);
     return true;
+}
+
+void DemoScene::commit(int n)
+{
+    if (m_ready)
+        noxel_layer_commit(m_layers[n]);
 }
 
 void DemoScene::step(int frame)
@@ -132,8 +143,8 @@ void DemoScene::step(int frame)
     // The window walks down the virtual screen and back up.
     const int range = VirtualHeight - Layout[2].height;
     const int phase = (frame * VirtualStep) % (2 * range);
-    m_layers[2]->setYOrg(phase <= range ? phase : 2 * range - phase);
-    m_layers[2]->bumpContent();
+    noxel_layer_set_origin(m_layers[2], 0, phase <= range ? phase : 2 * range - phase);
+    commit(2);
 
     drawStar(frame);
     if (readKeys())
@@ -142,9 +153,10 @@ void DemoScene::step(int frame)
         drawPointer();
 }
 
-QImage DemoScene::frameImage(PublishedBlock *block, int width, int height) const
+QImage DemoScene::frameImage(int n, int height) const
 {
-    return QImage(block->pixels(), width, height, width * 4, QImage::Format_ARGB32);
+    return QImage(static_cast<uchar *>(noxel_layer_pixels(m_layers[n])), Layout[n].width, height,
+                  qsizetype(noxel_layer_stride(m_layers[n])), QImage::Format_ARGB32);
 }
 
 void DemoScene::flipAlpha(QImage &image) const
@@ -170,7 +182,7 @@ void DemoScene::endPaint(QImage &image) const
 
 void DemoScene::drawBackdrop(int frame)
 {
-    QImage image = frameImage(m_layers[0], Width, Height);
+    QImage image = frameImage(0, Height);
     beginPaint(image);
     {
         QPainter p(&image);
@@ -188,7 +200,7 @@ void DemoScene::drawBackdrop(int frame)
         p.drawEllipse(QPointF(Width / 2 + 300 * qSin(t * 1.7), Height / 2 + 150 * qCos(t * 1.3)), 60, 60);
     }
     endPaint(image);
-    m_layers[0]->bumpContent();
+    commit(0);
 }
 
 void DemoScene::drawRings()
@@ -196,29 +208,32 @@ void DemoScene::drawRings()
     // Indices by distance and angle from the centre: a cycling palette makes
     // the spiral turn. The pixels never change afterwards.
     const Geometry &g = Layout[1];
+    uchar *pixels = static_cast<uchar *>(noxel_layer_pixels(m_layers[1]));
+    const size_t stride = noxel_layer_stride(m_layers[1]);
     for (int y = 0; y < g.height; ++y)
         for (int x = 0; x < g.width; ++x) {
             const double dx = x - g.width / 2.0;
             const double dy = y - g.height / 2.0;
             // A whole turn adds 256, so the spiral has no seam.
             const double angle = qAtan2(dy, dx) / (2 * M_PI) * 256;
-            m_layers[1]->setPixel8(x, y, quint8(int(qSqrt(dx * dx + dy * dy) * 2 + angle) & 0xFF));
+            pixels[size_t(y) * stride + size_t(x)] = uchar(int(qSqrt(dx * dx + dy * dy) * 2 + angle) & 0xFF);
         }
-    m_layers[1]->bumpContent();
+    commit(1);
 }
 
 void DemoScene::cyclePalette(int frame)
 {
+    uint32_t entries[256];
     for (int i = 0; i < 256; ++i)
-        m_layers[1]->setPaletteEntry(i, storedArgb(wheel((i + frame * 3) & 0xFF), m_alphaMode));
-    m_layers[1]->bumpPalette();
+        entries[i] = storedArgb(wheel((i + frame * 3) & 0xFF), m_alphaMode);
+    noxel_layer_set_palette(m_layers[1], entries, 256);
 }
 
 void DemoScene::drawVirtualScreen()
 {
     // Bands with their row numbers, so the scrolling window is easy to follow.
     const Geometry &g = Layout[2];
-    QImage image = frameImage(m_layers[2], g.width, VirtualHeight);
+    QImage image = frameImage(2, VirtualHeight);
     beginPaint(image);
     {
         QPainter p(&image);
@@ -234,14 +249,14 @@ void DemoScene::drawVirtualScreen()
         }
     }
     endPaint(image);
-    m_layers[2]->bumpContent();
+    commit(2);
 }
 
 void DemoScene::drawStar(int frame)
 {
     // Black surroundings fall into the key colour range and show as transparent.
     const Geometry &g = Layout[3];
-    QImage image = frameImage(m_layers[3], g.width, g.height);
+    QImage image = frameImage(3, g.height);
     beginPaint(image);
     {
         QPainter p(&image);
@@ -264,13 +279,13 @@ void DemoScene::drawStar(int frame)
         p.drawPath(star);
     }
     endPaint(image);
-    m_layers[3]->bumpContent();
+    commit(3);
 }
 
 void DemoScene::drawText()
 {
     const Geometry &g = Layout[TextLayer];
-    QImage image = frameImage(m_layers[TextLayer], g.width, g.height);
+    QImage image = frameImage(TextLayer, g.height);
     beginPaint(image);
     {
         QPainter p(&image);
@@ -289,13 +304,13 @@ void DemoScene::drawText()
         p.drawText(area.adjusted(0, area.height() / 2, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line);
     }
     endPaint(image);
-    m_layers[TextLayer]->bumpContent();
+    commit(TextLayer);
 }
 
 void DemoScene::drawPointer()
 {
     const Geometry &g = Layout[PointerLayer];
-    QImage image = frameImage(m_layers[PointerLayer], g.width, g.height);
+    QImage image = frameImage(PointerLayer, g.height);
     beginPaint(image);
     {
         QPainter p(&image);
@@ -314,7 +329,7 @@ void DemoScene::drawPointer()
         }
     }
     endPaint(image);
-    m_layers[PointerLayer]->bumpContent();
+    commit(PointerLayer);
 }
 
 bool DemoScene::readPointer()
@@ -323,8 +338,8 @@ bool DemoScene::readPointer()
     // layer's pixels; the layer's position turns them into display pixels.
     bool changed = false;
     for (int n = 0; n < LayerCount; ++n) {
-        PublishedBlock *b = m_layers[n];
-        const PointerInput now{b->pointerX(), b->pointerY(), b->pointerPressed()};
+        PointerInput now;
+        noxel_layer_pointer(m_layers[n], &now.x, &now.y, &now.pressed);
         PointerInput &last = m_lastInput[n];
         if (now.x == last.x && now.y == last.y && now.pressed == last.pressed)
             continue;
@@ -354,15 +369,12 @@ bool DemoScene::readKeys()
     // this one. A press adds its text; a release adds it only when its press
     // was overwritten before it could be read.
     bool changed = false;
-    for (PublishedBlock *b : m_layers) {
-        const quint32 word = b->takeKeyEvent();
-        if (word == 0)
+    for (noxel_layer *layer : m_layers) {
+        int code = 0;
+        int pressed = 0;
+        if (noxel_layer_take_key(layer, &code, &pressed) != 1)
             continue;
-        const QString text = keyWordText(word);
-        if (text.isEmpty())
-            continue;
-        const int code = int(word & 0xFF);
-        const bool pressed = ((word >> 8) & 0xFF) != 0;
+        const QString text = keyWordText(0x10000u | quint32(code));
         if (pressed)
             m_keysDown.insert(code);
         else if (m_keysDown.remove(code))

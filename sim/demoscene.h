@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/publisher.h"
+#include "noxel/publish.h"
 
 #include <QImage>
 #include <QPoint>
@@ -32,11 +32,14 @@ QString deviceKeyName(int code);
 class DemoScene
 {
 public:
-    explicit DemoScene(Publisher &publisher, int alphaMode = 1);
+    // sim is open (its inverted_alpha set when alphaMode is 0) and stays
+    // open while the scene lives.
+    explicit DemoScene(noxel_sim *sim, int alphaMode = 1);
 
-    // Publishes the blocks, drawn and in use; false with the publisher's
-    // error when it fails.
+    // Publishes the layers, drawn and in use; false with lastError() when
+    // it fails.
     bool publish();
+    QString lastError() const { return m_error; }
     // Reads the input fields, consumes key words and draws frame `frame`;
     // a layer's content counter changes only when its pixels or its window
     // changed.
@@ -57,7 +60,9 @@ private:
     // A frame buffer as a QImage over the block's pixels; with alpha-mode 0
     // the stored alpha is flipped around the painting, so QPainter blends
     // ordinary ARGB.
-    QImage frameImage(PublishedBlock *block, int width, int height) const;
+    QImage frameImage(int n, int height) const;
+    // The layer's pixels changed; from the end of publish() on.
+    void commit(int n);
     void flipAlpha(QImage &image) const;
     void beginPaint(QImage &image) const;
     void endPaint(QImage &image) const;
@@ -72,15 +77,17 @@ private:
     bool readPointer();
     bool readKeys();
 
-    Publisher &m_publisher;
+    noxel_sim *m_sim;
     int m_alphaMode;
-    PublishedBlock *m_layers[LayerCount] = {};
+    noxel_layer *m_layers[LayerCount] = {};
+    bool m_ready = false;
+    QString m_error;
 
     struct PointerInput
     {
-        qint32 x = 0;
-        qint32 y = 0;
-        qint32 pressed = 0;
+        int x = 0;
+        int y = 0;
+        int pressed = 0;
     };
     PointerInput m_lastInput[LayerCount];
     bool m_pressed = false;

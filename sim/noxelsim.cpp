@@ -1,8 +1,8 @@
 // The demo simulation: publishes the built-in animated scene or a scene
 // file and keeps it up until it is interrupted (SIGINT or SIGTERM), then
 // releases its presence and its blocks.
+#include "noxel/publish.h"
 #include "sim/demoscene.h"
-#include "sim/publisher.h"
 #include "sim/scenefile.h"
 #include "sim/scenepublish.h"
 #include "sim/simoptions.h"
@@ -61,12 +61,16 @@ int main(int argc, char *argv[])
         scene.alphaMode = options.alphaMode;
     const int alphaMode = fromFile ? scene.alphaMode : (options.alphaMode >= 0 ? options.alphaMode : 1);
 
-    // The presence lock comes first: a second simulation in the same
-    // directory must stop before it touches a key file or a segment.
-    sim::Publisher publisher;
+    // The library takes the presence lock first: a second simulation in the
+    // same directory stops before it touches a key file or a segment.
     const QByteArray cls = windowClass.toLatin1();
-    if (!publisher.holdPresence(cls.constData()))
-        return fail(1, publisher.lastError());
+    noxel_sim_options simOptions = {};
+    simOptions.window_class = cls.constData();
+    simOptions.inverted_alpha = alphaMode == 0;
+    char openError[512] = "";
+    noxel_sim *sim = noxel_sim_open(&simOptions, openError, sizeof openError);
+    if (!sim)
+        return fail(1, QString::fromLocal8Bit(openError));
 
     // Text is drawn with QPainter, which needs a GUI application; no window
     // is ever shown, so no display is needed either.
@@ -77,20 +81,21 @@ int main(int argc, char *argv[])
     std::unique_ptr<sim::DemoScene> demo;
     bool published = false;
     if (fromFile) {
-        published = sim::publishScene(publisher, scene);
+        published = sim::publishScene(sim, scene, &error);
     } else {
-        demo = std::make_unique<sim::DemoScene>(publisher, alphaMode);
+        demo = std::make_unique<sim::DemoScene>(sim, alphaMode);
         published = demo->publish();
+        if (!published)
+            error = demo->lastError();
     }
     if (!published) {
-        const QString message = publisher.lastError();
-        publisher.tearDown();
-        return fail(1, message);
+        noxel_sim_close(sim);
+        return fail(1, error);
     }
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    std::printf("noxelsim: publishing in %s (Ctrl+C to stop)\n", qPrintable(publisher.runtimeDir()));
+    std::printf("noxelsim: publishing in %s (Ctrl+C to stop)\n", noxel_sim_runtime_dir(sim));
     std::fflush(stdout);
 
     int frame = 0;
@@ -104,7 +109,8 @@ int main(int argc, char *argv[])
     timer.start(fromFile ? 50 : 1000 / options.fps);
     app.exec();
 
-    publisher.tearDown();
+    demo.reset();
+    noxel_sim_close(sim);
     std::printf("noxelsim: stopped\n");
     return 0;
 }

@@ -3,16 +3,10 @@
 #include "simlink/connection.h"
 #include "simlink/platform_native.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 #include <QtEndian>
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <sys/stat.h>
@@ -114,81 +108,16 @@ Publisher::~Publisher()
 
 bool Publisher::ensureRuntimeDir()
 {
-    struct stat st;
-    if (lstat(QFile::encodeName(m_dir).constData(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    if (!QDir().mkpath(m_dir)) {
-        m_error = QStringLiteral("cannot create %1").arg(m_dir);
+    char err[512] = "";
+    // As the library makes it: mode 0700, parents included. An existing
+    // path is left as it is (tests make untrusted ones on purpose).
+    if (nxp_make_dir(QFile::encodeName(m_dir).constData(), 1, err, sizeof err) != 0) {
+        m_error = QString::fromLocal8Bit(err);
         return false;
     }
-    ::chmod(QFile::encodeName(m_dir).constData(), 0700);
-    return true;
-}
-
-namespace {
-
-// Creates the key file when it is missing. False when the path cannot be
-// opened or holds something other than a regular file (a FIFO is never
-// waited on).
-bool makeKeyFile(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
     struct stat st;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
+    return lstat(QFile::encodeName(m_dir).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-// Puts a new key file (a new inode, so a new ftok key) in place of the old
-// one. The new file is made beside the old one first and renamed over it:
-// unlinking first would let the file system hand the freed inode straight
-// back, and the key would not change. For the same reason the old inode,
-// whose key a block still in use holds, and every new file whose key turns
-// out to be taken as well stay open in held: a file system that reuses freed
-// inodes would otherwise offer them again for the next key file.
-bool replaceKeyFile(const QByteArray &path, QList<int> &held)
-{
-    const int old = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (old >= 0)
-        held.append(old);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        QByteArray temp = path + ".XXXXXX";
-        const int fd = mkstemp(temp.data());
-        if (fd < 0)
-            return false;
-        const key_t key = ftok(temp.constData(), 'Q');
-        if (key != key_t(-1) && shmget(key, 0, 0) < 0 && errno == ENOENT) {
-            ::close(fd);
-            if (::rename(temp.constData(), path.constData()) == 0)
-                return true;
-            ::unlink(temp.constData());
-            return false;
-        }
-        ::unlink(temp.constData());
-        held.append(fd);
-    }
-    return false;
-}
-
-// Whether a presence file is locked exclusively by another open file.
-bool presenceHeldElsewhere(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    bool held = false;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (flock(fd, LOCK_SH | LOCK_NB) != 0)
-            held = errno == EWOULDBLOCK;
-    }
-    ::close(fd);
-    return held;
-}
-
-} // namespace
 
 PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
 {
@@ -196,62 +125,20 @@ PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
         destroyBlock(name);
     if (!ensureRuntimeDir())
         return nullptr;
-    const QString keyFile = m_dir + QLatin1Char('/') + name;
-    const QByteArray path = QFile::encodeName(keyFile);
-
-    // ftok keeps only part of the inode, so another key file can map to the
-    // same key. A stale segment of our own that nobody holds is replaced; a
-    // key held by anything else gets a fresh key file (a new inode).
-    int id = -1;
-    void *addr = nullptr;
-    for (int attempt = 0; attempt < 16 && !addr; ++attempt) {
-        if (!makeKeyFile(path) && !replaceKeyFile(path, m_heldInodes)) {
-            m_error = QStringLiteral("cannot create key file %1").arg(keyFile);
-            return nullptr;
-        }
-        const key_t key = ftok(path.constData(), 'Q');
-        if (key == key_t(-1)) {
-            m_error = QStringLiteral("ftok failed for %1").arg(keyFile);
-            return nullptr;
-        }
-        id = shmget(key, size_t(size), IPC_CREAT | IPC_EXCL | 0600);
-        if (id >= 0) {
-            void *mapped = shmat(id, nullptr, 0);
-            if (mapped != reinterpret_cast<void *>(-1)) {
-                addr = mapped;
-                break;
-            }
-            // Until it is attached here the new segment has no attachment:
-            // a tool that attached and detached it meanwhile was its last
-            // user and removed it. Make another one.
-            const int attachError = errno;
-            shmctl(id, IPC_RMID, nullptr);
-            id = -1;
-            if (attachError == EINVAL || attachError == EIDRM)
-                continue;
-            m_error = QStringLiteral("shmat failed for %1: %2").arg(keyFile, QString::fromLocal8Bit(strerror(attachError)));
-            return nullptr;
-        }
-        if (errno != EEXIST) {
-            m_error = QStringLiteral("shmget failed for %1: %2").arg(keyFile, QString::fromLocal8Bit(strerror(errno)));
-            return nullptr;
-        }
-        const int existing = shmget(key, 0, 0);
-        struct shmid_ds ds;
-        if (existing >= 0 && shmctl(existing, IPC_STAT, &ds) == 0 && ds.shm_perm.uid == getuid()
-            && ds.shm_nattch == 0) {
-            shmctl(existing, IPC_RMID, nullptr);
-        } else if (!replaceKeyFile(path, m_heldInodes)) {
-            m_error = QStringLiteral("cannot replace key file %1").arg(keyFile);
-            return nullptr;
-        }
-    }
-    if (!addr) {
-        m_error = QStringLiteral("no free key for %1").arg(keyFile);
+    if (size < 0) {
+        m_error = QStringLiteral("negative size for %1").arg(name);
         return nullptr;
     }
-    std::memset(addr, 0, size_t(size));
-    PublishedBlock *block = new PublishedBlock(static_cast<uchar *>(addr), size, id, keyFile);
+    char err[512] = "";
+    nxp_segment segment;
+    if (nxp_segment_create(QFile::encodeName(m_dir).constData(), QFile::encodeName(name).constData(), size_t(size),
+                           &m_held, &segment, err, sizeof err)
+        != 0) {
+        m_error = QString::fromLocal8Bit(err);
+        return nullptr;
+    }
+    PublishedBlock *block = new PublishedBlock(segment.data, size, segment.id, QFile::decodeName(segment.key_path));
+    m_segments.insert(name, segment);
     m_blocks.insert(name, block);
     return block;
 }
@@ -285,6 +172,44 @@ PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec, bool announ
     return block;
 }
 
+PublishedBlock *Publisher::block(const QString &name) const
+{
+    if (PublishedBlock *own = m_blocks.value(name))
+        return own;
+    if (PublishedBlock *seen = m_observed.value(name))
+        return seen;
+    const int id = native::segmentIdOf((m_dir + QLatin1Char('/') + name).toStdString());
+    struct shmid_ds ds;
+    if (id < 0 || shmctl(id, IPC_STAT, &ds) != 0)
+        return nullptr;
+    void *data = shmat(id, nullptr, 0);
+    if (data == reinterpret_cast<void *>(-1))
+        return nullptr;
+    PublishedBlock *seen = new PublishedBlock(static_cast<uchar *>(data), qint64(ds.shm_segsz), id,
+                                              m_dir + QLatin1Char('/') + name);
+    m_observed.insert(name, seen);
+    return seen;
+}
+
+void Publisher::releaseObserved()
+{
+    for (PublishedBlock *seen : qAsConst(m_observed)) {
+        shmdt(seen->data());
+        delete seen;
+    }
+    m_observed.clear();
+}
+
+OpenSimulation::OpenSimulation(const char *windowClass, bool invertedAlpha)
+{
+    noxel_sim_options options = {};
+    options.window_class = windowClass;
+    options.inverted_alpha = invertedAlpha;
+    char error[512] = "";
+    handle = noxel_sim_open(&options, error, sizeof error);
+    message = QString::fromLocal8Bit(error);
+}
+
 void Publisher::announceLayers()
 {
     for (int n = simlink::MaxLayers - 1; n >= 0; --n)
@@ -297,11 +222,8 @@ void Publisher::destroyBlock(const QString &name)
     PublishedBlock *block = m_blocks.take(name);
     if (!block)
         return;
-    shmdt(block->data());
-    // Marked for removal: a tool that is still attached keeps a valid mapping
-    // until it detaches, and nobody can attach the old segment any more.
-    shmctl(block->shmId(), IPC_RMID, nullptr);
-    ::unlink(QFile::encodeName(block->keyFile()).constData());
+    nxp_segment segment = m_segments.take(name);
+    nxp_segment_remove(&segment);
     delete block;
 }
 
@@ -312,42 +234,18 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
         return true;
     if (!ensureRuntimeDir())
         return false;
-    const QByteArray path = QFile::encodeName(m_dir + QLatin1Char('/') + name);
-    const int fd = ::open(path.constData(), O_CREAT | O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        m_error = QStringLiteral("cannot open presence file %1").arg(QString::fromLocal8Bit(path));
-        return false;
-    }
-    // A tool's probe holds a shared lock for an instant only; a lock that
-    // stays belongs to another simulation.
-    QElapsedTimer timer;
-    timer.start();
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK) {
-            m_error = QStringLiteral("cannot lock presence file %1: %2")
-                          .arg(QString::fromLocal8Bit(path), QString::fromLocal8Bit(strerror(errno)));
-            ::close(fd);
-            return false;
-        }
-        if (timer.elapsed() >= timeoutMs) {
-            ::close(fd);
-            m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
-            return false;
-        }
-        QThread::msleep(20);
-    }
     // One simulation per directory, whatever its window class: the other
-    // class's file is probed with a shared lock, which only another
-    // simulation's exclusive lock refuses (the tool probes shared too).
+    // class's lock is checked too, unless this publisher holds it itself.
     const QString other = name == QLatin1String(simlink::MainframeWindowClass)
         ? QLatin1String(simlink::DeviceWindowClass)
         : QLatin1String(simlink::MainframeWindowClass);
-    if (!m_presence.contains(other) && presenceHeldElsewhere(QFile::encodeName(m_dir + QLatin1Char('/') + other))) {
-        ::close(fd);
-        m_error = QStringLiteral("another simulation already runs in %1").arg(m_dir);
+    const QByteArray otherName = other.toLatin1();
+    char err[512] = "";
+    const int fd = nxp_presence_take(QFile::encodeName(m_dir).constData(), windowClass,
+                                     m_presence.contains(other) ? nullptr : otherName.constData(), timeoutMs, err,
+                                     sizeof err);
+    if (fd < 0) {
+        m_error = QString::fromLocal8Bit(err);
         return false;
     }
     m_presence.insert(name, fd);
@@ -363,26 +261,26 @@ void Publisher::releasePresence(const char *windowClass)
 
 void Publisher::releaseHeldInodes()
 {
-    for (int fd : qAsConst(m_heldInodes))
-        ::close(fd);
-    m_heldInodes.clear();
+    nxp_held_close(&m_held);
 }
 
 void Publisher::abandon()
 {
+    releaseObserved();
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
         ::close(it.value());
     m_presence.clear();
     releaseHeldInodes();
-    for (PublishedBlock *block : qAsConst(m_blocks)) {
-        shmdt(block->data());
-        delete block;
-    }
+    for (auto it = m_segments.begin(); it != m_segments.end(); ++it)
+        nxp_segment_abandon(&it.value());
+    m_segments.clear();
+    qDeleteAll(m_blocks);
     m_blocks.clear();
 }
 
 void Publisher::tearDown()
 {
+    releaseObserved();
     for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
         ::close(it.value());
     m_presence.clear();

@@ -2,15 +2,19 @@
 
 #include "simlink/layerblock.h"
 
-#include <QList>
+#include "noxel/publish.h"
+#include "publish/src/link.h"
+
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
 
-// Plays a running simulation on a POSIX system: creates the global block and
-// layer blocks as System V segments named by key files in the runtime
-// directory, holds the presence lock of a simulation window, and tears all
-// of it down again. Used by the tests and by the demo simulation.
+// Plays a running simulation for the tests: the global block and layer
+// blocks in any order, size and content (gaps, short blocks, malformed
+// headers), presence locks of either window class, crashes on purpose. The
+// directory, key files, segments and locks are the publishing library's own
+// (publish/src/link.h), so they follow the link exactly as a simulation on
+// the library does; simulations proper use the library's public calls.
 namespace sim {
 
 // One published block, with typed access to every header field.
@@ -140,7 +144,10 @@ public:
     // Sets inUse on every layer block, from the highest layer down to layer
     // 0, so that a scan running meanwhile finds either no layer or all.
     void announceLayers();
-    PublishedBlock *block(const QString &name) const { return m_blocks.value(name); }
+    // The block this publisher created under that name; otherwise the one a
+    // simulation on the library published there, attached as the tool does
+    // (and only detached again at teardown); null when there is none.
+    PublishedBlock *block(const QString &name) const;
     PublishedBlock *layer(int n) const { return block(simlink::layerBlockName(n)); }
     PublishedBlock *global() const { return block(QLatin1String(simlink::GlobalBlockName)); }
     // Detaches and removes the block and its key file.
@@ -160,14 +167,35 @@ public:
 
 private:
     void releaseHeldInodes();
+    void releaseObserved();
 
     QString m_dir;
     QString m_error;
     QMap<QString, PublishedBlock *> m_blocks;
+    QMap<QString, nxp_segment> m_segments;
+    mutable QMap<QString, PublishedBlock *> m_observed;
     QMap<QString, int> m_presence;
     // Open descriptors of replaced key files whose keys were still in use:
     // while open, their inodes cannot come back as new key files.
-    QList<int> m_heldInodes;
+    nxp_held m_held = {};
+};
+
+// A simulation opened through the library's public calls in the runtime
+// directory the tool looks in, closed with the object.
+class OpenSimulation
+{
+public:
+    explicit OpenSimulation(const char *windowClass = nullptr, bool invertedAlpha = false);
+    ~OpenSimulation() { noxel_sim_close(handle); }
+    OpenSimulation(const OpenSimulation &) = delete;
+    OpenSimulation &operator=(const OpenSimulation &) = delete;
+
+    noxel_sim *get() const { return handle; }
+    QString error() const { return message; }
+
+private:
+    noxel_sim *handle = nullptr;
+    QString message;
 };
 
 } // namespace sim

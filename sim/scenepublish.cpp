@@ -10,12 +10,12 @@ namespace {
 
 // Rows of the frame buffer are as long as the virtual screen is wide; an
 // image of the visible size goes to the window at the layer's origin.
-void storePixels(PublishedBlock *block, const SceneLayer &layer, int alphaMode)
+void storePixels(noxel_layer *block, const SceneLayer &layer, int alphaMode)
 {
     const int rowPixels = layer.virtualSize.width();
     const int bytes = layer.indexed() ? 1 : 4;
-    uchar *pixels = block->pixels();
-    const qint64 capacity = block->pixelBytes();
+    uchar *pixels = static_cast<uchar *>(noxel_layer_pixels(block));
+    const qint64 capacity = qint64(noxel_layer_pixel_bytes(block));
     if (layer.image.isNull()) {
         const qint64 count = qint64(rowPixels) * layer.virtualSize.height();
         if (layer.indexed()) {
@@ -48,40 +48,47 @@ void storePixels(PublishedBlock *block, const SceneLayer &layer, int alphaMode)
 
 } // namespace
 
-bool publishScene(Publisher &publisher, const Scene &scene)
+bool publishScene(noxel_sim *sim, const Scene &scene, QString *error)
 {
-    if (!publisher.createGlobal(quint8(scene.alphaMode)))
-        return false;
+    char message[512] = "";
+    QVector<noxel_layer *> made;
     for (int n = 0; n < scene.layers.size(); ++n) {
         const SceneLayer &layer = scene.layers.at(n);
-        LayerSpec spec = LayerSpec::of(layer.size.width(), layer.size.height(),
-                                       layer.indexed() ? int(layer.palette.size()) : 0, layer.bitsPerPixel);
-        spec.vxSize = layer.virtualSize.width();
-        spec.vySize = layer.virtualSize.height();
-        spec.xPos = layer.position.x();
-        spec.yPos = layer.position.y();
-        PublishedBlock *block = publisher.createLayer(n, spec, false);
-        if (!block)
+        noxel_layer_desc desc = {};
+        desc.width = layer.size.width();
+        desc.height = layer.size.height();
+        desc.virtual_width = layer.virtualSize.width();
+        desc.virtual_height = layer.virtualSize.height();
+        desc.bits_per_pixel = layer.bitsPerPixel;
+        desc.num_colors = layer.indexed() ? int(layer.palette.size()) : 0;
+        noxel_layer *block = noxel_layer_create(sim, n, &desc, message, sizeof message);
+        if (!block) {
+            *error = QString::fromLocal8Bit(message);
             return false;
-        if (layer.hasVirtualScreen()) {
-            block->setXOrg(layer.origin.x());
-            block->setYOrg(layer.origin.y());
         }
-        block->setTransMode(layer.transMode);
-        block->setKeyColorMin(layer.keyColorMin);
-        block->setKeyColorMax(layer.keyColorMax);
-        block->setLayerAlpha(quint8(layer.alpha));
-        for (int i = 0; i < layer.palette.size(); ++i)
-            block->setPaletteEntry(i, storedArgb(layer.palette.at(i), scene.alphaMode));
-        if (n == 0 && scene.hasDisplay) {
-            block->setCompositeSize(scene.displaySize.width(), scene.displaySize.height());
-            block->setBkColor(toLibraryColor(scene.background));
+        made.append(block);
+        noxel_layer_set_position(block, layer.position.x(), layer.position.y());
+        if (layer.hasVirtualScreen())
+            noxel_layer_set_origin(block, layer.origin.x(), layer.origin.y());
+        if (noxel_layer_set_transparency(block, layer.transMode) != 0) {
+            *error = QStringLiteral("layers[%1].transMode: %2 cannot be published (0, 1 or 2)").arg(n).arg(layer.transMode);
+            return false;
         }
+        noxel_layer_set_key_colors(block, layer.keyColorMin, layer.keyColorMax);
+        noxel_layer_set_alpha(block, layer.alpha);
+        if (layer.indexed()) {
+            QVector<uint32_t> entries;
+            for (quint32 argb : layer.palette)
+                entries.append(storedArgb(argb, scene.alphaMode));
+            noxel_layer_set_palette(block, entries.constData(), int(entries.size()));
+        }
+        if (n == 0 && scene.hasDisplay)
+            noxel_sim_set_display(sim, scene.displaySize.width(), scene.displaySize.height(), scene.background);
         storePixels(block, layer, scene.alphaMode);
-        block->bumpContent();
-        block->bumpPalette();
     }
-    publisher.announceLayers();
+    // The first commit publishes all layers at once.
+    for (noxel_layer *block : made)
+        noxel_layer_commit(block);
     return true;
 }
 

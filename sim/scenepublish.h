@@ -1,7 +1,9 @@
 #pragma once
 
-#include "sim/publisher.h"
+#include "noxel/publish.h"
 #include "sim/scenefile.h"
+
+#include <QString>
 
 namespace sim {
 
@@ -12,9 +14,10 @@ inline quint32 storedArgb(quint32 argb, int alphaMode)
     return alphaMode == 0 ? argb ^ 0xFF000000u : argb;
 }
 
-// Puts the scene into blocks: the global block with the scene's alpha-mode
-// byte, then each layer with its header, palette and pixels; the layers are
-// marked in use only once all are drawn. False with the publisher's error.
-bool publishScene(Publisher &publisher, const Scene &scene);
+// Publishes the scene through an open simulation (opened with the scene's
+// window class, and inverted alpha when its alpha mode is 0): each layer
+// with its header, palette and pixels; the layers are published together
+// once all are drawn. False with one line in error.
+bool publishScene(noxel_sim *sim, const Scene &scene, QString *error);
 
 } // namespace sim

@@ -42,16 +42,17 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
-    sim::Publisher publisher;
     const QByteArray cls = scene.windowClass.toLatin1();
-    if (!publisher.holdPresence(cls.constData()) || !sim::publishScene(publisher, scene)) {
-        std::fprintf(stderr, "noxel_loadsim: %s\n", qPrintable(publisher.lastError()));
-        publisher.tearDown();
+    sim::OpenSimulation simulation(cls.constData(), scene.alphaMode == 0);
+    if (!simulation.get() || !sim::publishScene(simulation.get(), scene, &error)) {
+        std::fprintf(stderr, "noxel_loadsim: %s\n", qPrintable(simulation.get() ? error : simulation.error()));
         return 1;
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
+    // Layer 0 as the tool sees it, for the rows this program rewrites.
+    sim::Publisher publisher;
     sim::PublishedBlock *layer = publisher.layer(0);
     const int width = simlink::xSize(layer->view());
     const int height = simlink::ySize(layer->view());

@@ -93,14 +93,14 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     const QString runtime = tempRoot + QStringLiteral("/run");
     qputenv("NOXEL_RUNTIME_DIR", runtime.toLocal8Bit());
 
-    sim::Publisher publisher(runtime);
-    if (!publisher.ensureRuntimeDir() || !publisher.holdPresence(simlink::MainframeWindowClass)) {
-        std::fprintf(stderr, "cannot publish the demo scene: %s\n", qPrintable(publisher.lastError()));
+    sim::OpenSimulation simulation;
+    if (!simulation.get()) {
+        std::fprintf(stderr, "cannot publish the demo scene: %s\n", qPrintable(simulation.error()));
         return false;
     }
-    sim::DemoScene scene(publisher);
+    sim::DemoScene scene(simulation.get());
     if (!scene.publish()) {
-        std::fprintf(stderr, "cannot publish the demo scene: %s\n", qPrintable(publisher.lastError()));
+        std::fprintf(stderr, "cannot publish the demo scene: %s\n", qPrintable(scene.lastError()));
         return false;
     }
     int frame = 0;

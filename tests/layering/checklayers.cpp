@@ -16,7 +16,10 @@
 // it. Resource/artwork/ (the offline tool that draws the pictures) and docs/
 // (the screenshot program) are tools: they may include any folder of the
 // tool, and nothing includes them; docs/ may include sim/ too, as it
-// publishes the demo scene to picture the main window.
+// publishes the demo scene to picture the main window. The publishing
+// library (publish/, included as "noxel/publish.h" or by its folder) is the
+// simulation's side: sim/ and docs/ may include it, the tool never does (it
+// reads the blocks through simlink/).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -88,6 +91,12 @@ int includeeRank(const std::string &path)
     return it == FolderRank.end() ? -1 : it->second;
 }
 
+// Whether an include names the publishing library.
+bool isPublishLibrary(const std::string &path)
+{
+    return topFolder(path) == "publish" || path.rfind("noxel/", 0) == 0;
+}
+
 bool isSource(const fs::path &p)
 {
     const std::string ext = p.extension().string();
@@ -131,6 +140,14 @@ int main(int argc, char **argv)
             if (!std::regex_search(line, m, includeLine))
                 continue;
             const std::string target = m[1].str();
+            if (isPublishLibrary(target)) {
+                if (topFolder(file) == "sim" || from == PlayerRank)
+                    continue;
+                std::printf("%s:%d: includes %s, the simulation's library, which the tool never uses\n",
+                            file.c_str(), number, target.c_str());
+                ++found;
+                continue;
+            }
             const int to = includeeRank(target);
             if (to < 0 || (topFolder(target) == topFolder(file) && !isLeaf(file)))
                 continue; // not the tool's, or within one folder

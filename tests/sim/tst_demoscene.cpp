@@ -46,9 +46,10 @@ private Q_SLOTS:
 
     void showsEveryFeature()
     {
+        sim::OpenSimulation simulation;
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(MainframeWindowClass));
-        sim::DemoScene scene(pub);
+        sim::DemoScene scene(simulation.get());
         QVERIFY(scene.publish());
 
         QList<LayerInfo> list;
@@ -96,9 +97,10 @@ private Q_SLOTS:
 
     void pressedPointerDrawsMarkerAndTrail()
     {
+        sim::OpenSimulation simulation;
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(MainframeWindowClass));
-        sim::DemoScene scene(pub);
+        sim::DemoScene scene(simulation.get());
         QVERIFY(scene.publish());
         ToolSide composite(0);
         QVERIFY(!composite.view.isNull());
@@ -147,9 +149,10 @@ private Q_SLOTS:
 
     void keyWordsAreConsumedAndTyped()
     {
+        sim::OpenSimulation simulation;
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(MainframeWindowClass));
-        sim::DemoScene scene(pub);
+        sim::DemoScene scene(simulation.get());
         QVERIFY(scene.publish());
         ToolSide tool(2);
         const sim::PublishedBlock *text = pub.layer(sim::DemoScene::TextLayer);
@@ -217,9 +220,10 @@ private Q_SLOTS:
     // pixels of the top layer with alpha 255.
     void alphaModeZeroStoresInvertedAlpha()
     {
+        sim::OpenSimulation simulation(nullptr, true);
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(MainframeWindowClass));
-        sim::DemoScene scene(pub, 0);
+        sim::DemoScene scene(simulation.get(), 0);
         QVERIFY(scene.publish());
         QCOMPARE(int(pub.global()->data()[0]), 0);
         QCOMPARE(pub.layer(0)->uint32At(Offset::FrameBuffer) >> 24, 0u);

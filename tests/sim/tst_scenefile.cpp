@@ -49,9 +49,10 @@ private Q_SLOTS:
         sim::Scene scene;
         QString error;
         QVERIFY2(sim::loadSceneFile(example("layers.json"), &scene, &error), qPrintable(error));
+        sim::OpenSimulation simulation;
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(MainframeWindowClass));
-        QVERIFY(sim::publishScene(pub, scene));
+        QVERIFY2(sim::publishScene(simulation.get(), scene, &error), qPrintable(error));
 
         QList<LayerInfo> list;
         QCOMPARE(int(scanLayers(list)), 1);
@@ -111,9 +112,10 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(sim::loadSceneFile(example("fills.json"), &scene, &error), qPrintable(error));
         QCOMPARE(scene.windowClass, QLatin1String(DeviceWindowClass));
+        sim::OpenSimulation simulation(DeviceWindowClass, scene.alphaMode == 0);
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(pub.holdPresence(DeviceWindowClass));
-        QVERIFY(sim::publishScene(pub, scene));
+        QVERIFY2(sim::publishScene(simulation.get(), scene, &error), qPrintable(error));
         QList<LayerInfo> list;
         QCOMPARE(int(scanLayers(list)), 0);
         QCOMPARE(list.size(), 3);
@@ -149,8 +151,10 @@ private Q_SLOTS:
         QCOMPARE(scene.windowClass, QLatin1String(MainframeWindowClass));
         QCOMPARE(scene.alphaMode, 1);
         QVERIFY(!scene.hasDisplay);
+        sim::OpenSimulation simulation;
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
         sim::Publisher pub;
-        QVERIFY(sim::publishScene(pub, scene));
+        QVERIFY2(sim::publishScene(simulation.get(), scene, &error), qPrintable(error));
         const sim::PublishedBlock *b = pub.layer(0);
         QCOMPARE(pixel32(b, 4 * 2 + 3), 0u);
         QCOMPARE(pixel32(b, 4 * 3), 0xFF123456u);

@@ -157,10 +157,11 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(sim::loadSceneFile(first + QStringLiteral("/scene.json"), &scene, &error), qPrintable(error));
         env.useRuntimeDir(env.root() + QStringLiteral("/again-") + tag);
+        const QByteArray againClass = scene.windowClass.toLatin1();
+        sim::OpenSimulation simulation(againClass.constData(), scene.alphaMode == 0);
+        QVERIFY2(simulation.get(), qPrintable(simulation.error()));
+        QVERIFY2(sim::publishScene(simulation.get(), scene, &error), qPrintable(error));
         sim::Publisher again(env.runtimeDir());
-        QVERIFY(again.ensureRuntimeDir());
-        QVERIFY2(sim::publishScene(again, scene), qPrintable(again.lastError()));
-        QVERIFY(again.holdPresence(scene.windowClass.toLatin1().constData()));
         QList<BlockView> after;
         for (int n = 0; n < scene.layers.size(); ++n)
             after.append(again.layer(n)->view());
