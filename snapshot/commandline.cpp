@@ -1,5 +1,7 @@
 #include "snapshot/commandline.h"
 
+#include "replay/replaycommand.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +28,8 @@ void printLine(FILE *stream, const QString &text)
 
 bool isOurOption(const char *arg)
 {
-    static const char *const names[] = {"--snapshot", "--wait", "--help", "-h", "-?", "--help-all"};
+    static const char *const names[] = {"--snapshot", "--wait", "--help", "-h", "-?", "--help-all",
+                                        "--replay", "--speed"};
     for (const char *name : names) {
         const size_t n = std::strlen(name);
         if (std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '='))
@@ -107,10 +110,12 @@ int runCommandLine(int argc, char *argv[])
         QStringLiteral("folder"));
     const QCommandLineOption waitOption(
         QStringLiteral("wait"),
-        QStringLiteral("With --snapshot: wait up to <seconds> for a simulation (default %1).").arg(DefaultWaitSeconds),
+        QStringLiteral("With --snapshot or --replay: wait up to <seconds> for a simulation (default %1).")
+            .arg(DefaultWaitSeconds),
         QStringLiteral("seconds"), QString::number(DefaultWaitSeconds));
     parser.addOption(snapshotOption);
     parser.addOption(waitOption);
+    replay::addReplayOptions(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printLine(stderr, parser.errorText());
@@ -120,6 +125,8 @@ int runCommandLine(int argc, char *argv[])
         printLine(stdout, parser.helpText().trimmed());
         return 0;
     }
+    if (replay::replayRequested(parser))
+        return replay::runReplayCommand(parser);
     if (!parser.isSet(snapshotOption)) {
         printLine(stderr, QStringLiteral("--wait needs --snapshot FOLDER."));
         return WriteFailed;

@@ -38,7 +38,8 @@ private:
 // up to waitMs for a simulation.
 Result waitAndSave(const QString &dir, int waitMs);
 
-// Handles "--snapshot DIR [--wait SECONDS]" and "--help". Returns the exit
+// Handles "--snapshot DIR [--wait SECONDS]", "--help", and hands
+// "--replay FILE" on to the replay command. Returns the exit
 // status, or -1 when the arguments are not for this (the window starts).
 int runCommandLine(int argc, char *argv[]);
 
