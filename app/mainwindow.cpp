@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/settings.h"
 #include "app/snapshotaction.h"
@@ -91,6 +92,8 @@ void MainWindow::BuildMenus()
     connect(exitAction, &QAction::triggered, this, &MainWindow::OnActExit);
     snapshotAction = new SnapshotAction(this, fileMenu, exitAction);
     connect(snapshotAction, &SnapshotAction::finished, this, &MainWindow::SetStatusText);
+    inputActions = new InputActions(this, fileMenu, exitAction);
+    connect(inputActions, &InputActions::finished, this, &MainWindow::SetStatusText);
 
     viewMenu = AddMenu("&View", menuBar_, this);
     viewEntries = new ViewMenu(viewMenu, this);

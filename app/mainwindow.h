@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QPair>
 
+class InputActions;
 class InspectorHost;
 class QAction;
 class QHBoxLayout;
@@ -141,6 +142,7 @@ private:
     QAction *aboutAction = nullptr;
     QLabel *statusLabel = nullptr;
     SnapshotAction *snapshotAction = nullptr;
+    InputActions *inputActions = nullptr;
     InspectorHost *inspectorHost = nullptr;
 
     // Views of the current connection.

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/snapshotaction.h"
 #include "app/viewmenu.h"
@@ -76,6 +77,7 @@ void MainWindow::BuildViews()
     }
     ArrangeViews(grid, right);
     snapshotAction->SetConnected(true);
+    inputActions->SetConnected(true);
     inspectorHost->AttachViews();
 
     redrawTimer->start(15);
@@ -219,6 +221,7 @@ void MainWindow::ClearViews()
     }
 
     snapshotAction->SetConnected(false);
+    inputActions->SetConnected(false);
     inspectorHost->DetachViews();
     const bool hadComposite = compositeView != nullptr;
     DeleteViews();
