@@ -218,10 +218,10 @@ private Q_SLOTS:
         QMenu *file = fx.menu(QStringLiteral("&File"));
         QVERIFY(file);
         const QList<QAction *> actions = file->actions();
-        QCOMPARE(actions.size(), 3);
+        QVERIFY(actions.size() >= 3);
         QCOMPARE(actions.at(0)->text(), QStringLiteral("Save &snapshot..."));
         QVERIFY(actions.at(1)->isSeparator());
-        QCOMPARE(actions.at(2)->text(), QStringLiteral("E&xit"));
+        QCOMPARE(actions.last()->text(), QStringLiteral("E&xit"));
         QAction *save = w.Snapshot()->Action();
         QVERIFY(!save->isEnabled());
         w.show();
