@@ -39,12 +39,11 @@ public:
 
     bool header(const QJsonObject &o)
     {
-        if (!onlyMembers(o, {"format", "version"}))
-            return false;
         const QJsonValue format = o.value(QLatin1String("format"));
         if (format.isUndefined())
-            return fail(QStringLiteral("no \"format\": the first line must be "
-                                       "{\"format\": \"noxel-input\", \"version\": 1}"));
+            return fail(QStringLiteral("the first line must be {\"format\": \"noxel-input\", \"version\": 1}"));
+        if (!onlyMembers(o, {"format", "version"}))
+            return false;
         if (format.toString() != QLatin1String(FormatName))
             return fail(QStringLiteral("unknown format %1 (expected \"%2\")")
                             .arg(shown(format), QLatin1String(FormatName)));
