@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/comparemode.h"
 #include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/settings.h"
@@ -92,6 +93,8 @@ void MainWindow::BuildMenus()
     connect(exitAction, &QAction::triggered, this, &MainWindow::OnActExit);
     snapshotAction = new SnapshotAction(this, fileMenu, exitAction);
     connect(snapshotAction, &SnapshotAction::finished, this, &MainWindow::SetStatusText);
+    compareMode = new CompareMode(this, fileMenu, exitAction);
+    connect(compareMode, &CompareMode::finished, this, &MainWindow::SetStatusText);
     inputActions = new InputActions(this, fileMenu, exitAction);
     connect(inputActions, &InputActions::finished, this, &MainWindow::SetStatusText);
 

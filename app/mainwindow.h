@@ -23,6 +23,7 @@ class QTimer;
 class ColumnScrollArea;
 class LayerScrollArea;
 class PaletteWidget;
+class CompareMode;
 class ViewComposite;
 class ViewLayer;
 class SnapshotAction;
@@ -81,6 +82,7 @@ public:
     QSplitter *Splitter() const { return splitter; }
     InspectorHost *Inspector() const { return inspectorHost; }
     SnapshotAction *Snapshot() const { return snapshotAction; }
+    CompareMode *Comparison() const { return compareMode; }
 
 public Q_SLOTS:
     void OnActAbout();
@@ -142,6 +144,7 @@ private:
     QAction *aboutAction = nullptr;
     QLabel *statusLabel = nullptr;
     SnapshotAction *snapshotAction = nullptr;
+    CompareMode *compareMode = nullptr;
     InputActions *inputActions = nullptr;
     InspectorHost *inspectorHost = nullptr;
 

@@ -60,12 +60,24 @@ void MainWindow::OnTimerRedraw()
     // change of a layer repaints the composite: it has no transparency
     // background, so the alternating tiles never show in it.
     bool changed = false;
-    for (ViewLayer *view : qAsConst(layerViews))
-        changed = view->Refresh() || changed;
+    for (ViewLayer *view : qAsConst(layerViews)) {
+        if (!view->Refresh())
+            continue;
+        changed = true;
+        // While comparing with a reference, a changed layer is compared
+        // again, in its views.
+        if (view->Comparing()) {
+            view->UpdateComparison();
+            if (view->VirtView())
+                view->VirtView()->UpdateComparison();
+        }
+    }
     for (ViewVirtLayer *view : qAsConst(virtViews))
         view->RefreshBackground();
-    if (changed && compositeView)
+    if (changed && compositeView) {
+        compositeView->UpdateComparison();
         compositeView->RepaintImage();
+    }
     inspectorHost->Tick();
 }
 

@@ -16,14 +16,14 @@ FolderChooser &installedChooser()
     return chooser;
 }
 
-QString chooseFolder(QWidget *parent)
+} // namespace
+
+QString ChooseFolder(QWidget *parent, const QString &title)
 {
     if (installedChooser())
         return installedChooser()(parent);
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Save snapshot"));
+    return QFileDialog::getExistingDirectory(parent, title);
 }
-
-} // namespace
 
 void SetFolderChooser(FolderChooser chooser)
 {
@@ -53,7 +53,7 @@ void SnapshotAction::OnActSaveSnapshot()
         // The chooser runs its own event loop: the views stay until it
         // closes, even when the simulation ends meanwhile.
         ModalScope scope;
-        dir = chooseFolder(window);
+        dir = ChooseFolder(window, QStringLiteral("Save snapshot"));
     }
     if (!self || dir.isEmpty())
         return;

@@ -14,6 +14,8 @@ class QWidget;
 using FolderChooser = std::function<QString(QWidget *parent)>;
 // Installs a chooser; an empty one restores QFileDialog::getExistingDirectory.
 void SetFolderChooser(FolderChooser chooser);
+// Asks for a folder with the installed chooser (or the file dialog).
+QString ChooseFolder(QWidget *parent, const QString &title);
 
 // "Save &snapshot..." in the File menu: asks for a folder and writes the
 // snapshot of the running simulation into it. Enabled only while a

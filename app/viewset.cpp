@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/comparemode.h"
 #include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/snapshotaction.h"
@@ -79,6 +80,7 @@ void MainWindow::BuildViews()
     snapshotAction->SetConnected(true);
     inputActions->SetConnected(true);
     inspectorHost->AttachViews();
+    compareMode->AttachViews();
 
     redrawTimer->start(15);
     if (transDrawMode == TransModeAlternating)

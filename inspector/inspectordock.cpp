@@ -113,6 +113,12 @@ QList<inspector::InspectLayer> InspectorDock::ReadLayers() const
         layer.layout = view->Layout();
         if (layer.layout.indexed)
             layer.palette = view->CurrentPalette();
+        if (view->Comparing()) {
+            layer.comparing = true;
+            if (view->differences())
+                layer.reference = view->ReferenceImage();
+            layer.referenceOffset = view->ReferenceOffset();
+        }
         list.append(layer);
     }
     return list;

@@ -53,6 +53,22 @@ QString storedValue(const InspectLayer &layer, QPoint pixel)
     return hexColor(quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24));
 }
 
+QString referenceValue(const InspectLayer &layer, QPoint pixel, quint8 alphaMode)
+{
+    const QImage &ref = layer.reference;
+    if (ref.isNull())
+        return QStringLiteral("not in reference");
+    const QPoint p = pixel + layer.referenceOffset;
+    if (!ref.rect().contains(p))
+        return QStringLiteral("none");
+    if (ref.format() == QImage::Format_Indexed8) {
+        const int index = ref.pixelIndex(p);
+        return QStringLiteral("#%1 %2 %3").arg(index).arg(Arrow).arg(hexColor(ref.color(index)));
+    }
+    // As stored: the snapshot undid an inverted alpha, the block holds it.
+    return hexColor(ref.pixel(p) ^ (alphaMode == 0 ? 0xFF000000u : 0u));
+}
+
 Inspection inspect(const QList<InspectLayer> &layers, const ImageRules &rules, QPoint display)
 {
     Inspection result;
@@ -66,6 +82,10 @@ Inspection inspect(const QList<InspectLayer> &layers, const ImageRules &rules, Q
         row.covers = !block.isNull() && insideLayer(block, row.layerPixel);
         if (row.covers) {
             row.stored = storedValue(layer, row.layerPixel);
+            if (layer.comparing && layer.reference.isNull())
+                row.stored += QStringLiteral(" (not in reference)");
+            else if (layer.comparing)
+                row.stored += QStringLiteral(" (reference %1)").arg(referenceValue(layer, row.layerPixel, rules.alphaMode));
             row.shown = hexColor(readPixelColor(layer.layout, layer.palette, rules, row.layerPixel.x(),
                                                 row.layerPixel.y()));
         }

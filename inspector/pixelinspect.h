@@ -4,6 +4,7 @@
 #include "simlink/blockview.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -21,6 +22,12 @@ struct InspectLayer
     QString title;
     LayerLayout layout;     // the visible window's addressing
     QVector<QRgb> palette;  // with the alpha convention applied
+    // While comparing with a reference snapshot: the snapshot's image of the
+    // layer (null when it has none that fits) and where the visible
+    // window's pixel (0, 0) lies in it.
+    bool comparing = false;
+    QImage reference;
+    QPoint referenceOffset;
 };
 
 struct LayerRow
@@ -28,7 +35,8 @@ struct LayerRow
     QString title;
     QPoint layerPixel;  // display position minus the layer's position
     bool covers = false;
-    QString stored;     // "AARRGGBB", or "#7 → FF1A2B3C"; empty when not covering
+    QString stored;     // "AARRGGBB", or "#7 → FF1A2B3C"; empty when not covering;
+                        // while comparing, followed by " (reference AARRGGBB)"
     QString shown;      // "AARRGGBB" after the transparency rules; empty when not covering
 };
 
@@ -58,6 +66,10 @@ Inspection inspect(const QList<InspectLayer> &layers, const ImageRules &rules, Q
 // its palette entry ("#9 → none" beyond the palette). Empty when the pixel
 // has no address or lies outside the block.
 QString storedValue(const InspectLayer &layer, QPoint pixel);
+
+// The reference's value of that pixel in the stored value's form ("none"
+// outside the reference image, "not in reference" without one).
+QString referenceValue(const InspectLayer &layer, QPoint pixel, quint8 alphaMode);
 
 // Content updates per second from a layer's content counter, sampled on
 // the refresh tick: the counter's advance over the last second.

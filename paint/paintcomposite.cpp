@@ -186,10 +186,12 @@ void PaintComposite::paintEvent(QPaintEvent *event)
         paintMagnified(painter, exposed, scene, cache);
         return;
     }
-    // Without a highlighted selection the display rows under the exposed
-    // rectangle are composed straight into the magnified output; the grid
-    // outside them is drawn as for any scene without an image.
-    const bool shaded = view->paintSettings().highlightSelection && validSelection().isValid();
+    // Without a highlighted selection or marked differences the display
+    // rows under the exposed rectangle are composed straight into the
+    // magnified output; the grid outside them is drawn as for any scene
+    // without an image.
+    const bool shaded = (view->paintSettings().highlightSelection && validSelection().isValid())
+                        || view->differences();
     const QRect area = QRect(part.left() * z, part.top() * z, part.width() * z, part.height() * z) & exposed;
     if (!shaded && paintComposed(painter, area, part, scene)) {
         for (const QRect &r : QRegion(exposed) - QRegion(area)) {
@@ -201,6 +203,7 @@ void PaintComposite::paintEvent(QPaintEvent *event)
     painter.fillRect(exposed, palette().brush(backgroundRole()));
     CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
     shadeSelection(image, false);
+    markDifferences(image);
     scene.image = image;
     scene.imagePos = QPoint(part.left() * z, part.top() * z);
     scene.scale = z;

@@ -119,6 +119,7 @@ void PaintLayer::paintEvent(QPaintEvent *event)
             if (!part.isEmpty()) {
                 CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
                 shadeSelection(image, true);
+                markDifferences(image);
                 scene.image = image;
                 scene.imagePos = QPoint(scene.origin.x() + (part.left() - content.left()) * z,
                                         scene.origin.y() + (part.top() - content.top()) * z);

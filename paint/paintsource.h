@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/layerimage.h"
+#include "imaging/referencediff.h"
 #include "simlink/blockview.h"
 
 #include <QList>
@@ -57,6 +58,9 @@ public:
     // The layers a composite is made of; empty for a single layer.
     virtual QList<CompositeLayer> compositeLayers() = 0;
     virtual PaintSettings paintSettings() const = 0;
+    // While the display is compared with a reference: which of the image's
+    // pixels differ from it; null otherwise.
+    virtual const DiffMask *differences() { return nullptr; }
 
     // The context menu and key input act through these on the view.
     // The view's name, for the menu's title and texts.

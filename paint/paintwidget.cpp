@@ -113,6 +113,24 @@ void PaintWidget::shadeSelection(CImage &image, bool convert) const
     image.shadeOutside(sel.left(), sel.top(), sel.right(), sel.bottom());
 }
 
+void PaintWidget::markDifferences(CImage &image) const
+{
+    const DiffMask *marks = view->differences();
+    if (!marks || marks->count == 0 || image.isNull())
+        return;
+    const int right = qMin(image.right, marks->width - 1);
+    const int bottom = qMin(image.bottom, marks->height - 1);
+    for (int y = qMax(0, image.top); y <= bottom; ++y) {
+        for (int x = qMax(0, image.left); x <= right; ++x) {
+            if (!marks->at(x, y))
+                continue;
+            if (image.colorCount() != 0)
+                image = image.toArgb32();
+            reinterpret_cast<QRgb *>(image.scanLine(y - image.top))[x - image.left] = DiffHighlight;
+        }
+    }
+}
+
 QRect PaintWidget::exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed)
 {
     if (pixels.isEmpty() || exposed.isEmpty() || zoom < 1)

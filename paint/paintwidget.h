@@ -154,6 +154,9 @@ protected:
     // Darkens the image outside the valid selection when "HighlightSelection"
     // is on; an indexed image is converted to 32 bits first when convert is set.
     void shadeSelection(CImage &image, bool convert) const;
+    // Paints the pixels of the image that differ from the reference in
+    // DiffHighlight, before magnification, so the grid still shows over them.
+    void markDifferences(CImage &image) const;
 
     PaintSource *view = nullptr;
     quint8 pointerState = 0;

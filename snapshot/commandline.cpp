@@ -1,6 +1,7 @@
 #include "snapshot/commandline.h"
 
 #include "replay/replaycommand.h"
+#include "snapshot/comparecommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,8 +29,8 @@ void printLine(FILE *stream, const QString &text)
 
 bool isOurOption(const char *arg)
 {
-    static const char *const names[] = {"--snapshot", "--wait", "--help", "-h", "-?", "--help-all",
-                                        "--replay", "--speed"};
+    static const char *const names[] = {"--snapshot", "--compare", "--tolerance", "--out", "--update", "--wait",
+                                        "--help", "-h", "-?", "--help-all", "--replay", "--speed"};
     for (const char *name : names) {
         const size_t n = std::strlen(name);
         if (std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '='))
@@ -40,51 +41,44 @@ bool isOurOption(const char *arg)
 
 } // namespace
 
-SnapshotWaiter::SnapshotWaiter(const QString &dir, int waitMs, QObject *parent)
+SceneWaiter::SceneWaiter(int waitMs, QObject *parent)
     : QObject(parent)
-    , folder(dir)
     , waitMs(waitMs)
 {
     pollTimer.setInterval(PollMs);
-    connect(&pollTimer, &QTimer::timeout, this, &SnapshotWaiter::OnTimerPoll);
+    connect(&pollTimer, &QTimer::timeout, this, &SceneWaiter::OnTimerPoll);
 }
 
-Result SnapshotWaiter::run()
+bool SceneWaiter::run(Scene &scene)
 {
-    result = prepareFolder(folder);
-    if (result.status != Saved)
-        return result;
+    target = &scene;
+    captured = captureScene(scene);
     elapsed.start();
-    if (attempt())
-        return result;
+    if (captured || waitMs <= 0)
+        return captured;
     pollTimer.start();
     loop.exec();
     pollTimer.stop();
-    return result;
+    return captured;
 }
 
-void SnapshotWaiter::OnTimerPoll()
+void SceneWaiter::OnTimerPoll()
 {
-    if (attempt())
+    captured = captureScene(*target);
+    if (captured || elapsed.elapsed() >= waitMs)
         loop.quit();
-}
-
-// True when the wait is over: written, failed, or out of time.
-bool SnapshotWaiter::attempt()
-{
-    Scene scene;
-    if (captureScene(scene)) {
-        result = writeScene(scene, folder);
-        return true;
-    }
-    result = Result{NoSimulation, QStringLiteral("No simulation found.")};
-    return elapsed.elapsed() >= waitMs;
 }
 
 Result waitAndSave(const QString &dir, int waitMs)
 {
-    SnapshotWaiter waiter(dir, waitMs);
-    return waiter.run();
+    const Result prepared = prepareFolder(dir);
+    if (prepared.status != Saved)
+        return prepared;
+    Scene scene;
+    SceneWaiter waiter(waitMs);
+    if (!waiter.run(scene))
+        return Result{NoSimulation, QStringLiteral("No simulation found.")};
+    return writeScene(scene, dir);
 }
 
 int runCommandLine(int argc, char *argv[])
@@ -108,12 +102,35 @@ int runCommandLine(int argc, char *argv[])
         QStringLiteral("Write a snapshot of the display (scene.json, one PNG per layer, composite.png) "
                        "into <folder> and exit, without a window."),
         QStringLiteral("folder"));
+    const QCommandLineOption compareOption(
+        QStringLiteral("compare"),
+        QStringLiteral("Compare the display with the snapshot in <folder> and exit, without a window: one line per "
+                       "image, exit status 0 when all match, 3 when some differ, 1 without a simulation, 2 for a "
+                       "bad reference."),
+        QStringLiteral("folder"));
+    const QCommandLineOption toleranceOption(
+        QStringLiteral("tolerance"),
+        QStringLiteral("With --compare: the largest difference of a colour channel (0-255) that still counts as "
+                       "equal (default 0)."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"),
+        QStringLiteral("With --compare: write NAME.actual.png and NAME.diff.png of every differing image and "
+                       "report.json into <folder>."),
+        QStringLiteral("folder"));
+    const QCommandLineOption updateOption(
+        QStringLiteral("update"),
+        QStringLiteral("With --compare: write a new snapshot over the reference instead of comparing."));
     const QCommandLineOption waitOption(
         QStringLiteral("wait"),
-        QStringLiteral("With --snapshot or --replay: wait up to <seconds> for a simulation (default %1).")
+        QStringLiteral("With --snapshot, --compare or --replay: wait up to <seconds> for a simulation (default %1).")
             .arg(DefaultWaitSeconds),
         QStringLiteral("seconds"), QString::number(DefaultWaitSeconds));
     parser.addOption(snapshotOption);
+    parser.addOption(compareOption);
+    parser.addOption(toleranceOption);
+    parser.addOption(outOption);
+    parser.addOption(updateOption);
     parser.addOption(waitOption);
     replay::addReplayOptions(parser);
 
@@ -127,8 +144,17 @@ int runCommandLine(int argc, char *argv[])
     }
     if (replay::replayRequested(parser))
         return replay::runReplayCommand(parser);
-    if (!parser.isSet(snapshotOption)) {
-        printLine(stderr, QStringLiteral("--wait needs --snapshot FOLDER."));
+    const bool comparing = parser.isSet(compareOption);
+    if (comparing && parser.isSet(snapshotOption)) {
+        printLine(stderr, QStringLiteral("--snapshot and --compare cannot be combined."));
+        return WriteFailed;
+    }
+    if (!comparing && (parser.isSet(toleranceOption) || parser.isSet(outOption) || parser.isSet(updateOption))) {
+        printLine(stderr, QStringLiteral("--tolerance, --out and --update need --compare FOLDER."));
+        return WriteFailed;
+    }
+    if (!comparing && !parser.isSet(snapshotOption)) {
+        printLine(stderr, QStringLiteral("--wait needs --snapshot FOLDER or --compare FOLDER."));
         return WriteFailed;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -141,8 +167,27 @@ int runCommandLine(int argc, char *argv[])
         printLine(stderr, QStringLiteral("Invalid --wait value: %1").arg(parser.value(waitOption)));
         return WriteFailed;
     }
+    const int waitMs = int(std::lround(seconds * 1000.0));
 
-    const Result result = waitAndSave(parser.value(snapshotOption), int(std::lround(seconds * 1000.0)));
+    if (comparing) {
+        CompareRequest request;
+        request.reference = parser.value(compareOption);
+        request.out = parser.value(outOption);
+        request.update = parser.isSet(updateOption);
+        request.waitMs = waitMs;
+        request.tolerance = parser.value(toleranceOption).toInt(&ok);
+        if (!ok || request.tolerance < 0 || request.tolerance > 255) {
+            printLine(stderr, QStringLiteral("Invalid --tolerance value: %1").arg(parser.value(toleranceOption)));
+            return WriteFailed;
+        }
+        if (request.reference.isEmpty() || (parser.isSet(outOption) && request.out.isEmpty())) {
+            printLine(stderr, QStringLiteral("--compare and --out need a folder."));
+            return WriteFailed;
+        }
+        return runCompare(request);
+    }
+
+    const Result result = waitAndSave(parser.value(snapshotOption), waitMs);
     printLine(result.status == Saved ? stdout : stderr, result.message);
     return result.status;
 }

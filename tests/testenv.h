@@ -4,6 +4,7 @@
 // seen and tests can run in parallel) and a private settings location (so
 // the user's settings are never read or written).
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtGlobal>
@@ -24,6 +25,16 @@ public:
 
     // The runtime directory the tool looks in (the publisher creates it).
     QString runtimeDir() const { return m_runtimeDir; }
+    // For a child process of the tool run without a display: no display
+    // variables, this environment's runtime directory.
+    QProcessEnvironment headlessEnvironment() const
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            e.remove(QLatin1String(name));
+        e.insert(QStringLiteral("NOXEL_RUNTIME_DIR"), m_runtimeDir);
+        return e;
+    }
     void useRuntimeDir(const QString &dir)
     {
         m_runtimeDir = dir;

@@ -58,6 +58,16 @@ LayerInfoWidget::LayerInfoWidget(ViewWidget *view)
     grid->addWidget(sizeLabel, 0, 1);
     grid->addWidget(depthLabel, 1, 0);
     grid->addWidget(posLabel, 1, 1);
+    compareLabel = new QLabel(this);
+    compareLabel->setToolTip(QStringLiteral("Pixels that differ from the reference snapshot"));
+    compareLabel->hide();
+    grid->addWidget(compareLabel, 2, 0, 1, 2);
+}
+
+void LayerInfoWidget::ShowComparison(const QString &text)
+{
+    compareLabel->setText(text);
+    compareLabel->setHidden(text.isEmpty());
 }
 
 void LayerInfoWidget::ShowLayer(ViewLayer *view)

@@ -25,12 +25,16 @@ public:
     QLabel *SizeLabel() const { return sizeLabel; }
     QLabel *PosLabel() const { return posLabel; }
     QLabel *DepthLabel() const { return depthLabel; }
+    // The outcome of a comparison with a reference; hidden for empty text.
+    void ShowComparison(const QString &text);
+    QLabel *CompareLabel() const { return compareLabel; }
 
 private:
     QLabel *nameLabel = nullptr;
     QLabel *sizeLabel = nullptr;
     QLabel *posLabel = nullptr;
     QLabel *depthLabel = nullptr;
+    QLabel *compareLabel = nullptr;
 };
 
 // Names a palette and counts its colours; filled once when built.

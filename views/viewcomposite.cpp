@@ -1,5 +1,6 @@
 #include "views/viewcomposite.h"
 
+#include "imaging/composite.h"
 #include "paint/paintcomposite.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
@@ -94,4 +95,25 @@ QList<CompositeLayer> ViewComposite::compositeLayers()
         layers.append(layer);
     }
     return layers;
+}
+
+bool ViewComposite::ReferenceFits(const QImage &image)
+{
+    int w = 0, h = 0;
+    return simlink::compositeSize(GetRecord(), &w, &h) && image.size() == QSize(w, h);
+}
+
+QPoint ViewComposite::ReferenceOffset()
+{
+    return QPoint(0, 0);
+}
+
+DiffMask ViewComposite::ComputeDifferences()
+{
+    // Only called with a reference of the display's size, which its loading
+    // bounded.
+    const QSize size = ReferenceImage().size();
+    const QImage actual = readCompositeImage(compositeLayers(), GetRecord(), paintSettings().rules, 0, 0,
+                                             size.width() - 1, size.height() - 1);
+    return diffImages(actual, ReferenceImage());
 }

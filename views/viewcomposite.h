@@ -28,6 +28,7 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    QPoint ReferenceOffset() override;
     // Each layer view's layout, with its palette when indexed, bottom first.
     QList<CompositeLayer> compositeLayers() override;
 
@@ -35,4 +36,8 @@ public:
 
 private:
     const QList<ViewLayer *> *layerViews = nullptr;
+
+protected:
+    bool ReferenceFits(const QImage &image) override;
+    DiffMask ComputeDifferences() override;
 };

@@ -3,6 +3,7 @@
 #include "dialogs/buttons.h"
 #include "paint/paintlayer.h"
 #include "simlink/connection.h"
+#include "simlink/layerblock.h"
 #include "views/infowidgets.h"
 #include "views/viewhost.h"
 #include "views/viewvirtlayer.h"
@@ -185,4 +186,38 @@ void ViewLayer::OnBtnColorsClicked(bool)
         paletteWidget->show();
         SetPaletteButtonDisabled(true);
     }
+}
+
+namespace {
+
+// A snapshot writes a layer's whole virtual screen when it is at least as
+// large as the visible window, else the window.
+bool referenceIsVirtualScreen(BlockView rec)
+{
+    return simlink::vxSize(rec) >= simlink::xSize(rec) && simlink::vySize(rec) >= simlink::ySize(rec);
+}
+
+} // namespace
+
+bool ViewLayer::ReferenceFits(const QImage &image)
+{
+    const bool whole = referenceIsVirtualScreen(record);
+    const qint64 w = whole ? simlink::vxSize(record) : simlink::xSize(record);
+    const qint64 h = whole ? simlink::vySize(record) : simlink::ySize(record);
+    return image.width() == w && image.height() == h;
+}
+
+QPoint ViewLayer::ReferenceOffset()
+{
+    // The visible window starts at the origin only in a larger virtual screen.
+    if (!referenceIsVirtualScreen(record) || (simlink::vxSize(record) == simlink::xSize(record)
+                                              && simlink::vySize(record) == simlink::ySize(record)))
+        return QPoint(0, 0);
+    return QPoint(simlink::xOrg(record), simlink::yOrg(record));
+}
+
+DiffMask ViewLayer::ComputeDifferences()
+{
+    return diffStoredPixels(Layout(), GetPalette(), paintSettings().rules.alphaMode, heldImageExtent(),
+                            ReferenceImage(), ReferenceOffset());
 }

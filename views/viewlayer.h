@@ -31,6 +31,7 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    QPoint ReferenceOffset() override;
     QVector<QRgb> layerPalette() override;
 
     // Image format and line stride of a read: Format_Indexed8 (3) and
@@ -86,4 +87,8 @@ private:
     qint32 paletteCounterRead = 0;
     quint8 paletteAlphaMode = 255;
     ViewVirtLayer *virtView = nullptr;
+
+protected:
+    bool ReferenceFits(const QImage &image) override;
+    DiffMask ComputeDifferences() override;
 };

@@ -1,5 +1,6 @@
 #include "views/viewvirtlayer.h"
 
+#include "simlink/layerblock.h"
 #include "paint/paintlayer.h"
 #include "views/infowidgets.h"
 #include "views/viewhost.h"
@@ -82,4 +83,24 @@ LayerLayout ViewVirtLayer::Layout()
 QVector<QRgb> ViewVirtLayer::layerPalette()
 {
     return layerView->GetPalette();
+}
+
+bool ViewVirtLayer::ReferenceFits(const QImage &image)
+{
+    // This view reads every layer as true colour; a snapshot writes an
+    // indexed layer's indices, which are not what it shows.
+    const BlockView rec = GetRecord();
+    return image.width() == simlink::vxSize(rec) && image.height() == simlink::vySize(rec)
+           && image.format() != QImage::Format_Indexed8;
+}
+
+QPoint ViewVirtLayer::ReferenceOffset()
+{
+    return QPoint(0, 0);
+}
+
+DiffMask ViewVirtLayer::ComputeDifferences()
+{
+    return diffStoredPixels(Layout(), layerView->GetPalette(), paintSettings().rules.alphaMode, heldImageExtent(),
+                            ReferenceImage(), QPoint(0, 0));
 }

@@ -26,6 +26,7 @@ public:
     void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
+    QPoint ReferenceOffset() override;
     // The layer view's palette (the virtual screen is read as 32 bits).
     QVector<QRgb> layerPalette() override;
 
@@ -34,4 +35,8 @@ public:
 private:
     ViewLayer *layerView = nullptr;
     const LayerInfo *layerDesc = nullptr;
+
+protected:
+    bool ReferenceFits(const QImage &image) override;
+    DiffMask ComputeDifferences() override;
 };

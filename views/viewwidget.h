@@ -113,6 +113,23 @@ public:
     void EditSelection() override;
     void CloseFromMenu() override;
     void ShowStatus(const QString &text) override;
+    const DiffMask *differences() override;
+
+    // Comparing with a reference snapshot (viewcompare.cpp). The reference
+    // is the snapshot's image of what this view shows (a null image: the
+    // reference has none); it is kept until ClearReference.
+    void SetReference(const QImage &reference);
+    void ClearReference();
+    bool Comparing() const { return comparing; }
+    const QImage &ReferenceImage() const { return reference; }
+    // Where view pixel (0, 0) lies in the reference image.
+    virtual QPoint ReferenceOffset() { return QPoint(0, 0); }
+    // Compares the view's pixels with the reference again (after a change)
+    // and shows the outcome in the information strip.
+    void UpdateComparison();
+    // "%1 pixels differ", "identical", "not in reference"; empty when not
+    // comparing.
+    QString ComparisonText() const;
 
     // Key input to the simulation (keyhandler.cpp): writes the key word into
     // GetRecord() and shows it, or serves the active hand or selection tool.
@@ -145,6 +162,7 @@ public:
     bool selectionOn = false;
 
     PaintWidget *GetPaintWidget() const { return paintWidget; }
+    LayerInfoWidget *GetInfoWidget() const { return infoWidget; }
     CScrollArea *GetScrollArea() const { return scrollArea; }
     QComboBox *GetZoomCombo() const { return zoomCombo; }
     SelectionWidget *GetSelectionWidget() const override { return selectionWidget; }
@@ -171,6 +189,10 @@ protected:
     bool focusNextPrevChild(bool next) override;
     // Escape released while a tool is active: the tool goes off, its button unchecked.
     void EndActiveTool();
+    // Whether the reference image shows what this view shows now (its size,
+    // and how its pixels are stored), and the differing pixels against it.
+    virtual bool ReferenceFits(const QImage &image) = 0;
+    virtual DiffMask ComputeDifferences() = 0;
 
     int contentCount = 0;
     int paletteCount = 0;
@@ -197,4 +219,8 @@ protected:
     QComboBox *zoomCombo = nullptr;
     SelectionWidget *selectionWidget = nullptr;
     QList<QWidget *> toolbarWidgets;
+    bool comparing = false;
+    bool inReference = false;
+    QImage reference;
+    DiffMask diffMask;
 };

@@ -3,6 +3,7 @@
 // simulation is seen and none is disturbed.
 #include "docs/screenshots/mainwindowshots.h"
 
+#include "app/comparemode.h"
 #include "app/inspectorhost.h"
 #include "app/mainwindow.h"
 #include "inspector/inspectordock.h"
@@ -10,6 +11,7 @@
 #include "sim/demoscene.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
+#include "snapshot/snapshot.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"
 
@@ -17,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -164,6 +167,25 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     dock->OnBtnWatchClicked();
     Animate(scene, frame, 12);
     ok = SaveGrab(&window, out + QStringLiteral("/inspector.png")) && ok;
+
+    // Comparing with a snapshot of this frame after a small change to the
+    // backdrop: the changed pixels are marked in its view and in the
+    // composite, and the strips count them.
+    window.Inspector()->Dock()->close();
+    QTemporaryDir referenceDir;
+    const QString reference = referenceDir.filePath(QStringLiteral("golden"));
+    ok = snapshot::saveSnapshot(reference).status == snapshot::Saved && ok;
+    ok = window.Comparison()->Start(reference) && ok;
+    window.resize(1500, 1000);
+    if (sim::PublishedBlock *backdropBlock = publisher.layer(0)) {
+        for (int y = 300; y < 324; ++y)
+            for (int x = 120; x < 180; ++x)
+                if ((x + y) % 3)
+                    backdropBlock->setPixel32(x, y, 0xFF204060u);
+        backdropBlock->bumpContent();
+    }
+    Settle(200);
+    ok = SaveGrab(&window, out + QStringLiteral("/compare.png")) && ok;
 
     setMainWindow(nullptr);
     return ok;

@@ -1,19 +1,12 @@
 // Keys typed into a view of the shown window travel through Qt's focus
 // handling as the platform delivers them; Tab and Backtab must reach the
 // simulation like any other key instead of moving the keyboard focus.
+#include "devicekeys.h"
 #include "windowfixture.h"
 
 #include <QComboBox>
 
-namespace {
-
-// The key word a simulation reads: bit 16 set, the state byte, the code byte.
-constexpr quint32 keyWord(int code, bool pressed)
-{
-    return 0x00010000u | (pressed ? 0x100u : 0u) | quint32(code & 0xFF);
-}
-
-} // namespace
+using fixture::keyWord;
 
 class TestKeyFocus : public QObject
 {

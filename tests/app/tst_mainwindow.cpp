@@ -11,10 +11,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QSplitter>
 
 using fixture::actionNamed;
+using fixture::buttonWithTip;
 using fixture::menuNamed;
 
 namespace {
@@ -44,6 +46,31 @@ private:
     QList<QUrl> opened;
 
     QMenu *viewSubmenu(const QString &title) const { return menuNamed(fx.menu(QStringLiteral("&View")), title); }
+
+    // A user zooms every layer view to 400 % with its zoom-in button and
+    // switches its grid on.
+    void zoomInWithGrid()
+    {
+        for (ViewLayer *view : fx.window->LayerViews()) {
+            QAbstractButton *in = buttonWithTip(view, QStringLiteral("Zoom in"));
+            for (int i = 0; i < 3; ++i)
+                QTest::mouseClick(in, Qt::LeftButton);
+            QTest::mouseClick(buttonWithTip(view, QStringLiteral("<b>Grid</b>")), Qt::LeftButton);
+        }
+    }
+    // Whether every layer view shows that zoom in its combo box and has its
+    // grid on or off.
+    bool allViewsShow(const QString &zoom, bool grid) const
+    {
+        for (ViewLayer *view : fx.window->LayerViews()) {
+            const QString shown = view->GetZoomCombo()->currentText();
+            if (shown != zoom || view->gridOn != grid) {
+                qWarning("layer %d: %s, grid %d", view->GetIndex(), qPrintable(shown), view->gridOn);
+                return false;
+            }
+        }
+        return true;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -229,6 +256,39 @@ private Q_SLOTS:
         QVERIFY(w.Signature() != first);
         QCOMPARE(int(w.Signature().at(0)), 3);
         QVERIFY(fx.endSimulation());
+    }
+
+    // A layer that only changes between two true-colour depths (16 and 32
+    // bits per pixel) makes another configuration: after that restart no
+    // view takes back its zoom or grid. The same restart without the change
+    // restores both, so the depth alone decides.
+    void otherTrueColourDepthStartsFresh()
+    {
+        QVERIFY(fx.openWindow());
+        const auto publishDepth = [this](int bitsPerPixel) {
+            return fx.publish({sim::LayerSpec::of(40, 30, 0, bitsPerPixel), sim::LayerSpec::of(20, 10)})
+                && fx.waitForViews(2);
+        };
+        QVERIFY(publishDepth(16));
+        zoomInWithGrid();
+        QVERIFY(allViewsShow(QStringLiteral("400%"), true));
+        QVERIFY(fx.endSimulation());
+        QVERIFY(publishDepth(16));
+        QVERIFY(allViewsShow(QStringLiteral("400%"), true));
+
+        QVERIFY(fx.endSimulation());
+        QVERIFY(publishDepth(32));
+        QVERIFY(allViewsShow(QStringLiteral("100%"), false));
+
+        // And back to 16 bits, this time without a tick between the end
+        // and the new start: the window sees new blocks under a held lock.
+        zoomInWithGrid();
+        QVERIFY(fx.publish({sim::LayerSpec::of(40, 30, 0, 16), sim::LayerSpec::of(20, 10)}));
+        QVERIFY(QTest::qWaitFor([this] {
+            return fx.window->LayerViews().size() == 2 && sim::attachCount(fx.pub->layer(0)) == 2;
+        }, 5000));
+        QVERIFY(fx.settle());
+        QVERIFY(allViewsShow(QStringLiteral("100%"), false));
     }
 
     void virtualViewForAScreenOnlyWiderOrOnlyTaller()

@@ -128,6 +128,37 @@ private Q_SLOTS:
         QVERIFY(in.composite.isEmpty());
     }
 
+    void comparingShowsTheReferenceBesideTheStoredValue()
+    {
+        sim::Publisher pub(env.runtimeDir() + QStringLiteral("r"));
+        QVERIFY(pub.ensureRuntimeDir());
+        QVERIFY(pub.createGlobal(0)); // alpha stored inverted
+        sim::PublishedBlock *b = pub.createLayer(0, sim::LayerSpec::of(4, 4));
+        QVERIFY(b);
+        b->setPixel32(1, 1, 0x00112233u);
+        ImageRules rules;
+        rules.alphaMode = 0;
+        rules.layerCount = 1;
+        inspector::InspectLayer layer = layerOf(b, "Layer 0", 0);
+        layer.comparing = true;
+        // The snapshot's image holds ARGB with the inversion undone; the
+        // table shows it as the block would hold it. The visible window
+        // starts at (1, 0) of the reference here.
+        QImage reference(5, 4, QImage::Format_ARGB32);
+        reference.fill(0xFF000000u);
+        reference.setPixel(2, 1, 0xFF445566u);
+        layer.reference = reference;
+        layer.referenceOffset = QPoint(1, 0);
+        QCOMPARE(inspector::inspect({layer}, rules, QPoint(1, 1)).layers[0].stored,
+                 QStringLiteral("00112233 (reference 00445566)"));
+        layer.referenceOffset = QPoint(4, 0);
+        QCOMPARE(inspector::inspect({layer}, rules, QPoint(1, 1)).layers[0].stored,
+                 QStringLiteral("00112233 (reference none)"));
+        layer.reference = QImage();
+        QCOMPARE(inspector::inspect({layer}, rules, QPoint(1, 1)).layers[0].stored,
+                 QStringLiteral("00112233 (not in reference)"));
+    }
+
     void viewPixelsMapToTheDisplay()
     {
         sim::Publisher pub(env.runtimeDir() + QStringLiteral("v"));

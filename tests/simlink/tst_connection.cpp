@@ -1,5 +1,6 @@
 // Finding a simulation, scanning its layers and attaching their blocks,
 // against a publisher in a runtime directory of the test's own.
+#include "boundedchild.h"
 #include "sim/publisher.h"
 #include "simlink/connection.h"
 #include "simlink/input.h"
@@ -392,7 +393,9 @@ private Q_SLOTS:
     }
 
     // Only a regular file is a presence file, and the probe never waits on
-    // a FIFO that carries a window class's name.
+    // a FIFO that carries a window class's name. Opening a FIFO without a
+    // writer can block for ever, so the probes run in a child process that
+    // is given a few seconds.
     void presenceProbeIgnoresOtherFileKinds()
     {
         sim::Publisher pub;
@@ -402,11 +405,26 @@ private Q_SLOTS:
         const QByteArray fifo = QFile::encodeName(pub.runtimeDir() + QLatin1Char('/') + QLatin1String(MainframeWindowClass));
         QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
         QVERIFY(QDir(pub.runtimeDir()).mkdir(QLatin1String(DeviceWindowClass)));
-        QVERIFY(!simulationRunning());
-        QList<LayerInfo> list;
-        QCOMPARE(int(scanLayers(list)), 255);
-        // The simulation refuses it too instead of waiting on it.
-        QVERIFY(!pub.holdPresence(MainframeWindowClass, 0));
+
+        const char *const faults[] = {
+            nullptr,
+            "the probe took the FIFO or the folder for a running simulation",
+            "the layer scan found a simulation",
+            "the simulation took the FIFO as its presence file",
+        };
+        const fixture::ChildOutcome probe = fixture::runBounded([&pub] {
+            if (simulationRunning())
+                return 1;
+            QList<LayerInfo> list;
+            if (scanLayers(list) != 255)
+                return 2;
+            // The simulation refuses it too instead of waiting on it.
+            if (pub.holdPresence(MainframeWindowClass, 0))
+                return 3;
+            return 0;
+        }, 10);
+        QVERIFY2(probe.finished, qPrintable(QStringLiteral("probing the FIFO: ") + probe.failure));
+        QVERIFY2(probe.result == 0, probe.result < 4 ? faults[probe.result] : "unexpected exit status");
     }
 
     // A relative runtime directory is resolved once against the working

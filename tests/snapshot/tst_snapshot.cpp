@@ -158,15 +158,6 @@ private:
             .convertToFormat(QImage::Format_ARGB32);
     }
 
-    QProcessEnvironment headlessEnvironment() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            e.remove(QLatin1String(name));
-        e.insert(QStringLiteral("NOXEL_RUNTIME_DIR"), env.runtimeDir());
-        return e;
-    }
-
 private Q_SLOTS:
     void roundTripsEveryFieldAndPixel_data()
     {
@@ -346,7 +337,7 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         auto run = [this](const QStringList &args, QProcess &p) {
-            p.setProcessEnvironment(headlessEnvironment());
+            p.setProcessEnvironment(env.headlessEnvironment());
             p.start(QStringLiteral(NOXELVIEW_BINARY), args);
         };
 

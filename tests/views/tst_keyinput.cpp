@@ -1,13 +1,14 @@
 // Keys typed into real views of a published simulation: the key word that
 // reaches the layer's block, the status line, the keys that are dropped,
 // and the keys the hand and selection tools keep for themselves.
-#include "views/keytext.h"
+#include "devicekeys.h"
 #include "windowfixture.h"
 
 #include <QApplication>
 #include <QClipboard>
 
 using fixture::buttonWithTip;
+using fixture::keyWord;
 
 namespace {
 
@@ -70,34 +71,53 @@ private Q_SLOTS:
         QCOMPARE(window->StatusText(), QStringLiteral("[Global]: KEY_RELEASED (GUI_KEY_LEFT)"));
     }
 
+    // Every special key of the table, pressed and released in a layer
+    // view: its code reaches the view's block with the state byte 01 then
+    // 00, and both status lines name it (Tab and Backtab too: they are
+    // keys of the view, not moves of the focus).
+    void everySpecialKeyReachesTheBlock_data() { fixture::addDeviceKeyRows(); }
+    void everySpecialKeyReachesTheBlock()
+    {
+        QFETCH(int, key);
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        QTest::keyPress(paint(1), Qt::Key(key));
+        QCOMPARE(layer1->keyEvent(), keyWord(code, true));
+        QCOMPARE(window->StatusText(), fixture::keyStatus(name, true));
+        QTest::keyRelease(paint(1), Qt::Key(key));
+        QCOMPARE(layer1->keyEvent(), keyWord(code, false));
+        QCOMPARE(window->StatusText(), fixture::keyStatus(name, false));
+        QCOMPARE(layer0->keyEvent(), 0u);
+    }
+
     // Characters, digits and both Enter keys; keys typed into the view
     // itself go the same way; the composite writes into the first layer.
     void charactersDigitsAndEnter()
     {
         QTest::keyPress(paint(0), Qt::Key_A);
-        QCOMPARE(layer0->keyEvent(), KeyWord(0x61, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(0x61, true));
         QCOMPARE(window->StatusText(), QStringLiteral("[Global]: KEY_PRESSED (\"a\")"));
         QTest::keyRelease(paint(0), Qt::Key_A);
-        QCOMPARE(layer0->keyEvent(), KeyWord(0x61, 0));
+        QCOMPARE(layer0->keyEvent(), keyWord(0x61, false));
 
         QTest::keyPress(paint(0), Qt::Key_A, Qt::ShiftModifier);
-        QCOMPARE(layer0->keyEvent(), KeyWord(0x41, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(0x41, true));
         QCOMPARE(window->StatusText(), QStringLiteral("[Global]: KEY_PRESSED (\"A\")"));
 
         QTest::keyPress(paint(0), Qt::Key_1);
-        QCOMPARE(layer0->keyEvent(), KeyWord(0x31, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(0x31, true));
         QCOMPARE(window->StatusText(), QStringLiteral("[Global]: KEY_PRESSED (\"1\")"));
 
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
             reset();
             QTest::keyPress(view(0), key);
-            QCOMPARE(layer0->keyEvent(), KeyWord(13, 1));
+            QCOMPARE(layer0->keyEvent(), keyWord(13, true));
             QCOMPARE(window->StatusText(), QStringLiteral("[Global]: KEY_PRESSED (GUI_KEY_ENTER)"));
         }
 
         reset();
         QTest::keyPress(window->CompositeView()->GetPaintWidget(), Qt::Key_Right);
-        QCOMPARE(layer0->keyEvent(), KeyWord(18, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(18, true));
         QCOMPARE(layer1->keyEvent(), 0u);
     }
 
@@ -122,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(noTrace());
         // F1 and F2 are in the table.
         QTest::keyPress(paint(0), Qt::Key_F2);
-        QCOMPARE(layer0->keyEvent(), KeyWord(41, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(41, true));
     }
 
     // The hand tool keeps every key; releasing Escape ends it.
@@ -143,7 +163,7 @@ private Q_SLOTS:
         QVERIFY(noTrace());
         // With the tool off keys go through again.
         QTest::keyPress(paint(0), Qt::Key_A);
-        QCOMPARE(layer0->keyEvent(), KeyWord(0x61, 1));
+        QCOMPARE(layer0->keyEvent(), keyWord(0x61, true));
     }
 
     // With the selection tool on, Ctrl+C copies the selection and nothing

@@ -1,6 +1,7 @@
 // Key translation for the simulated device: the key table and its names,
 // the character rule with Shift and Caps Lock, the dropped keys, the tool
 // keys, the status texts and the key word written into a block.
+#include "devicekeys.h"
 #include "simlink/input.h"
 #include "simlink/layerblock.h"
 #include "views/keytext.h"
@@ -43,6 +44,24 @@ private Q_SLOTS:
         QCOMPARE(press(Qt::Key_Shift, Qt::ShiftModifier).value, 25);
         QCOMPARE(GetKeyName(21), QStringLiteral("GUI_KEY_PGDOWN"));
         QCOMPARE(GetKeyName(22), QStringLiteral("22"));
+    }
+
+    // Every row of the key table: the code sent on press and on release,
+    // the name in both status lines and the name lookup of the code.
+    void keyTable_data() { fixture::addDeviceKeyRows(); }
+    void keyTable()
+    {
+        QFETCH(int, key);
+        QFETCH(int, code);
+        QFETCH(QString, name);
+        for (bool pressed : {true, false}) {
+            const KeyInput in = TranslateKeyEvent(key, Qt::NoModifier, false, pressed);
+            QVERIFY(in.send);
+            QCOMPARE(in.value, code);
+            QCOMPARE(in.state, pressed ? 1 : 0);
+            QCOMPARE(in.status, fixture::keyStatus(name, pressed));
+        }
+        QCOMPARE(GetKeyName(code), name);
     }
 
     void characterRule_data()
@@ -114,7 +133,7 @@ private Q_SLOTS:
         std::vector<uchar> block(8192, 0);
         const BlockView view(block.data(), qint64(block.size()));
         simlink::WriteKey(view, 0, 13, 1);
-        QCOMPARE(view.readUInt32(simlink::Offset::KeyEvent), KeyWord(13, 1));
+        QCOMPARE(view.readUInt32(simlink::Offset::KeyEvent), fixture::keyWord(13, true));
         simlink::WriteKey(view, 0, press(Qt::Key_A).value, 0);
         QCOMPARE(view.readUInt32(simlink::Offset::KeyEvent), 0x00010061u);
     }
