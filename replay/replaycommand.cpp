@@ -69,8 +69,9 @@ int runReplayCommand(const QCommandLineParser &parser)
 {
     if (!parser.isSet(QLatin1String(ReplayName)))
         return usageError(QStringLiteral("--speed needs --replay FILE."));
-    if (parser.isSet(QStringLiteral("snapshot")))
-        return usageError(QStringLiteral("--replay and --snapshot are run one at a time."));
+    for (const char *other : {"snapshot", "compare", "tolerance", "out", "update"})
+        if (parser.isSet(QLatin1String(other)))
+            return usageError(QStringLiteral("--replay cannot be combined with --%1.").arg(QLatin1String(other)));
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first()));
     double speed = 1;
