@@ -222,6 +222,9 @@ private Q_SLOTS:
         run = runTool({QStringLiteral("--replay"), file, QStringLiteral("--speed"), QStringLiteral("0")});
         QCOMPARE(run.err, QStringLiteral("Invalid --speed value: 0\n"));
         QCOMPARE(run.status, 2);
+        run = runTool({QStringLiteral("--replay"), file, QStringLiteral("--compare"), env.root()});
+        QCOMPARE(run.err, QStringLiteral("--replay cannot be combined with --compare.\n"));
+        QCOMPARE(run.status, 2);
         run = runTool({QStringLiteral("--speed"), QStringLiteral("2")});
         QCOMPARE(run.err, QStringLiteral("--speed needs --replay FILE.\n"));
         QCOMPARE(run.status, 2);
