@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/comparemode.h"
+#include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/settings.h"
 #include "app/snapshotaction.h"
@@ -94,6 +95,8 @@ void MainWindow::BuildMenus()
     connect(snapshotAction, &SnapshotAction::finished, this, &MainWindow::SetStatusText);
     compareMode = new CompareMode(this, fileMenu, exitAction);
     connect(compareMode, &CompareMode::finished, this, &MainWindow::SetStatusText);
+    inputActions = new InputActions(this, fileMenu, exitAction);
+    connect(inputActions, &InputActions::finished, this, &MainWindow::SetStatusText);
 
     viewMenu = AddMenu("&View", menuBar_, this);
     viewEntries = new ViewMenu(viewMenu, this);

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QPair>
 
+class InputActions;
 class InspectorHost;
 class QAction;
 class QHBoxLayout;
@@ -144,6 +145,7 @@ private:
     QLabel *statusLabel = nullptr;
     SnapshotAction *snapshotAction = nullptr;
     CompareMode *compareMode = nullptr;
+    InputActions *inputActions = nullptr;
     InspectorHost *inspectorHost = nullptr;
 
     // Views of the current connection.

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/comparemode.h"
+#include "app/inputactions.h"
 #include "app/inspectorhost.h"
 #include "app/snapshotaction.h"
 #include "app/viewmenu.h"
@@ -77,6 +78,7 @@ void MainWindow::BuildViews()
     }
     ArrangeViews(grid, right);
     snapshotAction->SetConnected(true);
+    inputActions->SetConnected(true);
     inspectorHost->AttachViews();
     compareMode->AttachViews();
 
@@ -221,6 +223,7 @@ void MainWindow::ClearViews()
     }
 
     snapshotAction->SetConnected(false);
+    inputActions->SetConnected(false);
     inspectorHost->DetachViews();
     const bool hadComposite = compositeView != nullptr;
     DeleteViews();

@@ -166,7 +166,7 @@ void PaintWidget::mousePressEvent(QMouseEvent *event)
         showPointerStatus(at, StatusSelecting);
     } else {
         showPointerStatus(p, StatusPointer);
-        SendPointerInput(view->GetRecord(), p, inputOrigin(), true);
+        SendPointerInput(view->GetRecord(), view->RecordLayer(), p, inputOrigin(), true);
     }
 }
 
@@ -183,7 +183,7 @@ void PaintWidget::mouseReleaseEvent(QMouseEvent *event)
         showPointerStatus(p, StatusHand);
     } else {
         showPointerStatus(p, StatusPointer);
-        SendPointerInput(view->GetRecord(), p, inputOrigin(), false);
+        SendPointerInput(view->GetRecord(), view->RecordLayer(), p, inputOrigin(), false);
     }
 }
 
@@ -215,7 +215,7 @@ void PaintWidget::mouseMoveEvent(QMouseEvent *event)
     pointerState = 0;
     showPointerStatus(p, StatusPointer);
     if (!t->SelectionToolOn())
-        SendPointerInput(view->GetRecord(), p, inputOrigin(), false);
+        SendPointerInput(view->GetRecord(), view->RecordLayer(), p, inputOrigin(), false);
     if (p.x() >= 0 && p.y() >= 0)
         t->HighlightIndex(pixelIndex(p.x(), p.y()));
 }

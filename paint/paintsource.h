@@ -50,6 +50,8 @@ public:
     virtual QSize GetVisibleSize() const = 0;
     // The layer block (null when not attached) and how its pixels are read.
     virtual BlockView GetRecord() = 0;
+    // The layer number of GetRecord()'s block, named with each input write.
+    virtual int RecordLayer() = 0;
     virtual LayerLayout Layout() = 0;
     // The colour table of an indexed layer; empty otherwise.
     virtual QVector<QRgb> layerPalette() = 0;

@@ -13,8 +13,8 @@ int fieldDifference(int a, int b)
 
 } // namespace
 
-void SendPointerInput(BlockView block, const QPoint &pixel, const QPoint &origin, bool pressed)
+void SendPointerInput(BlockView block, int layer, const QPoint &pixel, const QPoint &origin, bool pressed)
 {
-    simlink::setPointer(block, fieldDifference(pixel.x(), origin.x()), fieldDifference(pixel.y(), origin.y()),
+    simlink::setPointer(block, layer, fieldDifference(pixel.x(), origin.x()), fieldDifference(pixel.y(), origin.y()),
                         pressed ? 1 : 0);
 }

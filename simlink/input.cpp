@@ -22,18 +22,42 @@ public:
     }
 };
 
-void setPointer(BlockView b, int x, int y, int pressed)
+namespace {
+
+InputRecorder *installedRecorder = nullptr;
+
+} // namespace
+
+void setPointer(BlockView b, int layer, int x, int y, int pressed)
 {
+    if (b.isNull())
+        return;
     InputWriter::store(b, Offset::PointerX, quint32(x));
     InputWriter::store(b, Offset::PointerY, quint32(y));
     InputWriter::store(b, Offset::PointerPressed, quint32(pressed));
+    if (installedRecorder)
+        installedRecorder->pointerWritten(layer, x, y, pressed);
 }
 
-void WriteKey(BlockView b, int keyCode, int pressed)
+void WriteKey(BlockView b, int layer, int keyCode, int pressed)
 {
+    if (b.isNull())
+        return;
     const quint32 code = quint8(keyCode);
     const quint32 state = quint8(qint8(pressed));
     InputWriter::store(b, Offset::KeyEvent, ((state | 0x100u) << 8) | code);
+    if (installedRecorder)
+        installedRecorder->keyWritten(layer, int(code), int(state));
+}
+
+void setInputRecorder(InputRecorder *recorder)
+{
+    installedRecorder = recorder;
+}
+
+InputRecorder *inputRecorder()
+{
+    return installedRecorder;
 }
 
 } // namespace simlink

@@ -1,5 +1,6 @@
 #include "snapshot/commandline.h"
 
+#include "replay/replaycommand.h"
 #include "snapshot/comparecommand.h"
 
 #include <QCommandLineParser>
@@ -28,8 +29,8 @@ void printLine(FILE *stream, const QString &text)
 
 bool isOurOption(const char *arg)
 {
-    static const char *const names[] = {"--snapshot", "--compare", "--tolerance", "--out", "--update",
-                                        "--wait", "--help", "-h", "-?", "--help-all"};
+    static const char *const names[] = {"--snapshot", "--compare", "--tolerance", "--out", "--update", "--wait",
+                                        "--help", "-h", "-?", "--help-all", "--replay", "--speed"};
     for (const char *name : names) {
         const size_t n = std::strlen(name);
         if (std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '='))
@@ -122,7 +123,7 @@ int runCommandLine(int argc, char *argv[])
         QStringLiteral("With --compare: write a new snapshot over the reference instead of comparing."));
     const QCommandLineOption waitOption(
         QStringLiteral("wait"),
-        QStringLiteral("With --snapshot or --compare: wait up to <seconds> for a simulation (default %1).")
+        QStringLiteral("With --snapshot, --compare or --replay: wait up to <seconds> for a simulation (default %1).")
             .arg(DefaultWaitSeconds),
         QStringLiteral("seconds"), QString::number(DefaultWaitSeconds));
     parser.addOption(snapshotOption);
@@ -131,6 +132,7 @@ int runCommandLine(int argc, char *argv[])
     parser.addOption(outOption);
     parser.addOption(updateOption);
     parser.addOption(waitOption);
+    replay::addReplayOptions(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printLine(stderr, parser.errorText());
@@ -140,6 +142,8 @@ int runCommandLine(int argc, char *argv[])
         printLine(stdout, parser.helpText().trimmed());
         return 0;
     }
+    if (replay::replayRequested(parser))
+        return replay::runReplayCommand(parser);
     const bool comparing = parser.isSet(compareOption);
     if (comparing && parser.isSet(snapshotOption)) {
         printLine(stderr, QStringLiteral("--snapshot and --compare cannot be combined."));

@@ -38,7 +38,8 @@ private:
 Result waitAndSave(const QString &dir, int waitMs);
 
 // Handles "--snapshot DIR", "--compare DIR" (with "--tolerance", "--out",
-// "--update"), "--wait SECONDS" and "--help". Returns the exit
+// "--update"), "--wait SECONDS" and "--help", and hands "--replay FILE" on
+// to the replay command. Returns the exit
 // status, or -1 when the arguments are not for this (the window starts).
 int runCommandLine(int argc, char *argv[]);
 

@@ -38,7 +38,7 @@ void ViewWidget::HandleKey(QKeyEvent *event)
     const KeyInput input = TranslateKeyEvent(event->key(), modifiers, capsLock, press);
     if (!input.send)
         return;
-    simlink::WriteKey(GetRecord(), input.value, input.state);
+    simlink::WriteKey(GetRecord(), RecordLayer(), input.value, input.state);
     ShowStatus(input.status);
 }
 

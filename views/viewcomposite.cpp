@@ -44,6 +44,11 @@ BlockView ViewComposite::GetRecord()
     return layerViews->isEmpty() ? BlockView() : layerViews->first()->GetRecord();
 }
 
+int ViewComposite::RecordLayer()
+{
+    return layerViews->isEmpty() ? 0 : layerViews->first()->GetIndex();
+}
+
 bool ViewComposite::IsVisibleArea()
 {
     return false;

@@ -20,6 +20,7 @@ public:
     int GetIndex() override;
     QString GetTitle() override;
     BlockView GetRecord() override;
+    int RecordLayer() override;
     bool IsVisibleArea() override;
     bool IsIndexed() override;
     void OnPaletteChanged() override;

@@ -89,6 +89,11 @@ void ViewWidget::WatchPixel(const QPoint &pixel)
         w->WatchPixel(GetId() & int(0xF0000000u), GetIndex(), pixel);
 }
 
+int ViewWidget::RecordLayer()
+{
+    return GetIndex();
+}
+
 void ViewWidget::ShowStatus(const QString &text)
 {
     if (ViewHost *w = mainWindow())

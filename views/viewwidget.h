@@ -54,6 +54,8 @@ public:
     QString GetTitle() override = 0;
     // The layer block this view shows (null view when not attached).
     BlockView GetRecord() override = 0;
+    // The view's own layer; the composite's is the first layer's.
+    int RecordLayer() override;
     virtual bool IsVisibleArea() = 0;
     bool IsIndexed() override = 0;
     virtual void OnPaletteChanged() = 0;
@@ -131,7 +133,7 @@ public:
 
     // Key input to the simulation (keyhandler.cpp): writes the key word into
     // GetRecord() and shows it, or serves the active hand or selection tool.
-    // The only caller of WriteKey.
+    // The only caller of WriteKey in the window.
     void HandleKey(QKeyEvent *event) override;
     void WatchPixel(const QPoint &pixel) override;
 

@@ -8,7 +8,7 @@
 //
 // The ranks, bottom up, are the ones in README.md ("Layout"):
 //   simlink < imaging < dialogs < selection < paint < views < palette
-//   < snapshot < inspector < app
+//   < replay < snapshot < inspector < app
 // Leaves that every folder may include: app/settings.h, app/version.h and
 // the compiled-in pictures Resource/embeddedart.h. A leaf includes only
 // leaves and simlink. sim/ (the demo simulation and its publisher) stands
@@ -40,7 +40,7 @@ constexpr int PlayerRank = 3000;      // docs: the screenshot program publishes 
 
 const std::map<std::string, int> FolderRank = {
     {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
-    {"views", 60},   {"palette", 70}, {"snapshot", 80}, {"inspector", 85},
+    {"views", 60},   {"palette", 70}, {"replay", 75}, {"snapshot", 80}, {"inspector", 85},
     {"app", 90},
 };
 

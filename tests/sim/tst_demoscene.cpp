@@ -33,7 +33,8 @@ private:
     {
         QSharedMemory *handle = nullptr;
         BlockView view;
-        explicit ToolSide(int n) { view = attachLayer(handle, n); }
+        int layer = 0;
+        explicit ToolSide(int n) : layer(n) { view = attachLayer(handle, n); }
         ~ToolSide()
         {
             detachLayer(handle);
@@ -108,19 +109,19 @@ private Q_SLOTS:
         QCOMPARE(top(pub, 100, 200), 0u);
 
         // A move without the button draws nothing.
-        setPointer(composite.view, 100, 200, 0);
+        setPointer(composite.view, composite.layer, 100, 200, 0);
         qint32 counter = contentCounter(overlay->view());
         scene.step(1);
         QCOMPARE(contentCounter(overlay->view()), counter);
         QCOMPARE(top(pub, 100, 200), 0u);
 
-        setPointer(composite.view, 100, 200, 1);
+        setPointer(composite.view, composite.layer, 100, 200, 1);
         scene.step(2);
         QVERIFY(contentCounter(overlay->view()) != counter);
         QCOMPARE(top(pub, 100, 200), MarkerColor);
 
         // Dragging leaves a trail between the points; the marker follows.
-        setPointer(composite.view, 160, 200, 1);
+        setPointer(composite.view, composite.layer, 160, 200, 1);
         scene.step(3);
         QCOMPARE(top(pub, 130, 200), TrailColor);
         QCOMPARE(top(pub, 160, 200), MarkerColor);
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(contentCounter(overlay->view()), counter);
 
         // Release: the marker goes, the trail stays until the next press.
-        setPointer(composite.view, 160, 200, 0);
+        setPointer(composite.view, composite.layer, 160, 200, 0);
         scene.step(5);
         QCOMPARE(top(pub, 160, 200), TrailColor);
         QCOMPARE(top(pub, 130, 200), TrailColor);
@@ -141,7 +142,7 @@ private Q_SLOTS:
         ToolSide star(3);
         const int x = xPos(pub.layer(3)->view());
         const int y = yPos(pub.layer(3)->view());
-        setPointer(star.view, 10, 12, 1);
+        setPointer(star.view, star.layer, 10, 12, 1);
         scene.step(6);
         QCOMPARE(top(pub, x + 10, y + 12), MarkerColor);
         QCOMPARE(top(pub, 130, 200), 0u);
@@ -158,32 +159,32 @@ private Q_SLOTS:
         const sim::PublishedBlock *text = pub.layer(sim::DemoScene::TextLayer);
         qint32 counter = contentCounter(text->view());
 
-        WriteKey(tool.view, 'a', 1);
+        WriteKey(tool.view, tool.layer, 'a', 1);
         scene.step(1);
         QCOMPARE(pub.layer(2)->keyEvent(), 0u);
         QCOMPARE(scene.typedText(), QStringLiteral("a"));
         QVERIFY(contentCounter(text->view()) != counter);
 
         // The same word again is a new key, seen because the last was consumed.
-        WriteKey(tool.view, 'a', 1);
+        WriteKey(tool.view, tool.layer, 'a', 1);
         scene.step(2);
         QCOMPARE(scene.typedText(), QStringLiteral("aa"));
         // A release of a seen press adds nothing and redraws nothing.
         counter = contentCounter(text->view());
-        WriteKey(tool.view, 'a', 0);
+        WriteKey(tool.view, tool.layer, 'a', 0);
         scene.step(3);
         QCOMPARE(pub.layer(2)->keyEvent(), 0u);
         QCOMPARE(scene.typedText(), QStringLiteral("aa"));
         QCOMPARE(contentCounter(text->view()), counter);
         // A release whose press was overwritten before it was read still counts.
-        WriteKey(tool.view, 'b', 0);
+        WriteKey(tool.view, tool.layer, 'b', 0);
         scene.step(4);
         QCOMPARE(scene.typedText(), QStringLiteral("aab"));
 
         // Special keys by name, in whichever block the tool wrote them.
         ToolSide composite(0);
-        WriteKey(composite.view, 16, 1);
-        WriteKey(tool.view, 32, 1);
+        WriteKey(composite.view, composite.layer, 16, 1);
+        WriteKey(tool.view, tool.layer, 32, 1);
         scene.step(5);
         QCOMPARE(pub.layer(0)->keyEvent(), 0u);
         QCOMPARE(scene.typedText(), QStringLiteral("aab<GUI_KEY_LEFT> "));
@@ -196,7 +197,7 @@ private Q_SLOTS:
 
         // The line is bounded and keeps the latest keys.
         for (int i = 0; i < 300; ++i) {
-            WriteKey(tool.view, '0' + i % 10, 1);
+            WriteKey(tool.view, tool.layer, '0' + i % 10, 1);
             scene.step(7 + i);
         }
         QCOMPARE(scene.typedText().size(), sim::DemoScene::MaxTextLength);
@@ -230,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(paletteEntry(pub.layer(1)->view(), 7) >> 24, 0u);
         QCOMPARE(top(pub, 300, 300), 0xFF000000u);
         ToolSide tool(0);
-        setPointer(tool.view, 300, 300, 1);
+        setPointer(tool.view, tool.layer, 300, 300, 1);
         scene.step(1);
         QCOMPARE(top(pub, 300, 300), MarkerColor ^ 0xFF000000u);
         QCOMPARE(top(pub, 400, 300), 0xFF000000u);

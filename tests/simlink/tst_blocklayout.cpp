@@ -111,15 +111,15 @@ private Q_SLOTS:
     void inputFieldsAreWrittenAsDocumented()
     {
         RawLayer b = RawLayer::ofBytes(4096);
-        setPointer(b.view(), 10, -3, 1);
+        setPointer(b.view(), 0, 10, -3, 1);
         QCOMPARE(b.get32(0x50), 10u);
         QCOMPARE(qint32(b.get32(0x54)), -3);
         QCOMPARE(b.get32(0x58), 1u);
-        WriteKey(b.view(), 13, 1);
+        WriteKey(b.view(), 0, 13, 1);
         QCOMPARE(b.get32(0x4C), 0x0001010Du);
-        WriteKey(b.view(), 13, 0);
+        WriteKey(b.view(), 0, 13, 0);
         QCOMPARE(b.get32(0x4C), 0x0001000Du);
-        WriteKey(b.view(), 0x1FF, 1); // code taken as a byte
+        WriteKey(b.view(), 0, 0x1FF, 1); // code taken as a byte
         QCOMPARE(b.get32(0x4C), 0x000101FFu);
         // Nothing else of the header was touched.
         for (size_t i = 0; i < size_t(b.size); ++i)
@@ -160,8 +160,8 @@ private Q_SLOTS:
         QVERIFY(v.frameBytes(-4, 4) == nullptr);
         QCOMPARE(v.readUInt32(4110), 0u); // straddles the end
         // The view itself writes nothing; input to a null view is dropped.
-        setPointer(BlockView(), 1, 2, 1);
-        WriteKey(BlockView(), 13, 1);
+        setPointer(BlockView(), 0, 1, 2, 1);
+        WriteKey(BlockView(), 0, 13, 1);
         QCOMPARE(int(b.base()[4110]), 0);
     }
 };

@@ -201,11 +201,11 @@ private Q_SLOTS:
         QVERIFY(v.frameBytes(4LL * 100000 * 99999, 4) == nullptr);
 
         // Input written through the view lands in the simulation's block.
-        setPointer(v, 3, 4, 1);
+        setPointer(v, 0, 3, 4, 1);
         QCOMPARE(b->pointerX(), 3);
         QCOMPARE(b->pointerY(), 4);
         QCOMPARE(b->pointerPressed(), 1);
-        WriteKey(v, 0x61, 1);
+        WriteKey(v, 0, 0x61, 1);
         QCOMPARE(b->keyEvent(), 0x00010161u);
 
         QCOMPARE(sim::attachCount(b), 2);

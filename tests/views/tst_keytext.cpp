@@ -132,9 +132,9 @@ private Q_SLOTS:
         // WriteKey stores exactly that word at the key field.
         std::vector<uchar> block(8192, 0);
         const BlockView view(block.data(), qint64(block.size()));
-        simlink::WriteKey(view, 13, 1);
+        simlink::WriteKey(view, 0, 13, 1);
         QCOMPARE(view.readUInt32(simlink::Offset::KeyEvent), fixture::keyWord(13, true));
-        simlink::WriteKey(view, press(Qt::Key_A).value, 0);
+        simlink::WriteKey(view, 0, press(Qt::Key_A).value, 0);
         QCOMPARE(view.readUInt32(simlink::Offset::KeyEvent), 0x00010061u);
     }
 };
