@@ -7,6 +7,24 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace {
+
+// The top-left `target` pixels of the image scaled to `scaled` (nearest
+// neighbour), made without the rest of the scaled image.
+QImage stretchedPart(const QImage &image, QSize scaled, QSize target)
+{
+    const QSize size = target.boundedTo(scaled);
+    if (image.isNull() || size.isEmpty())
+        return QImage();
+    QImage part(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&part);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRect(QPoint(0, 0), scaled), image);
+    return part;
+}
+
+} // namespace
+
 PaintLayer::PaintLayer(QWidget *parent, PaintSource *source)
     : PaintWidget(parent, source)
 {
@@ -124,12 +142,14 @@ void PaintLayer::paintEvent(QPaintEvent *event)
                                         scene.origin.y() + (part.top() - content.top()) * z);
                 scene.scale = z;
             }
-        } else if (qint64(scaled.width()) * scaled.height() * 4 <= MaxImageBytes) {
+        } else {
             // The layer grew past the view's image size: the visible part is
-            // stretched to the target as a whole.
+            // stretched, keeping its aspect ratio, until it covers the
+            // target. Only the target's part of that stretch is made: a
+            // layer grown to a far other shape reaches far beyond it.
             CImage image = contentImage();
             shadeSelection(image, true);
-            scene.image = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+            scene.image = stretchedPart(image, scaled, target);
             scene.imagePos = scene.origin;
             scene.scale = 1;
         }
