@@ -54,6 +54,12 @@ CImage PaintLayer::contentImage()
     return readImage(r.left(), r.top(), r.right(), r.bottom());
 }
 
+QSize PaintLayer::contentSize()
+{
+    return contentRect(view->GetVisibleSize(), view->zoomFactor(), view->GetScrollPos(), layerWidth(), layerHeight())
+        .size();
+}
+
 CImage PaintLayer::selectionImage()
 {
     const QRect sel = validSelection();
