@@ -52,15 +52,15 @@ bool readAll(int fd, void *data, size_t size, int timeoutMs)
 
 // Layer n of a plan: layer 0 true colour 320 x 240, the others smaller,
 // every third one indexed, with a virtual screen on layer 1; layer 4 is
-// published 3 x 2 in a block that holds 120 x 80 pixels, so that its view is
-// built for a shape far from those the chaos draws it in later.
+// published 2 x 240 in a block that holds 320 x 240 pixels, so that its view
+// is built for a narrow shape and the chaos draws it wide later.
 sim::LayerSpec layerSpec(int n)
 {
     if (n == 0)
         return sim::LayerSpec::of(320, 240);
     if (n == 4) {
-        sim::LayerSpec s = sim::LayerSpec::of(3, 2);
-        s.blockSize = sim::layerBlockSize(sim::LayerSpec::of(120, 80));
+        sim::LayerSpec s = sim::LayerSpec::of(2, 240);
+        s.blockSize = sim::layerBlockSize(sim::LayerSpec::of(320, 240));
         return s;
     }
     sim::LayerSpec s = n % 3 == 2 ? sim::LayerSpec::of(96, 64, 256, 8) : sim::LayerSpec::of(120, 80);
@@ -218,6 +218,10 @@ void restore(sim::PublishedBlock *b, int n)
             b->bumpContent();
             continue;
         }
+        // The first half second stays as published, so that the tool builds
+        // its views of the published shapes before the chaos starts.
+        if (frame < 30)
+            continue;
         for (int n = 0; n < plan.layers; ++n) {
             if (frame % 90 == 0)
                 restore(pub.layer(n), n);

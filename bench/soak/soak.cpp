@@ -324,7 +324,7 @@ void runChaos(const Options &o, Environment &env)
             started = false;
             break;
         }
-        std::printf("  round %d: display claimed %d x %d\n", round + 1, plan.compositeWidth, plan.compositeHeight);
+        const double roundStart = now();
         if (round == 0) {
             waitFor(watch, tool, 2.0, [] { return false; });
             rssWarm = tool.residentKiB();
@@ -358,6 +358,14 @@ void runChaos(const Options &o, Environment &env)
         sim.waitExit();
         // The views go before the next simulation comes.
         waitFor(watch, tool, 2.0, [&] { return tool.attachedSegments() == 0; });
+        QStringList stalls;
+        for (double at : watch.stallEnds())
+            if (at >= roundStart)
+                stalls.append(QStringLiteral("%1 s").arg(at - roundStart, 0, 'f', 1));
+        std::printf("  round %d: display claimed %d x %d; resident at most %lld KiB so far; gaps over 100 ms "
+                    "ending at: %s\n",
+                    round + 1, plan.compositeWidth, plan.compositeHeight, rssMax,
+                    stalls.isEmpty() ? "none" : qPrintable(stalls.join(QStringLiteral(", "))));
     }
     watch.drain();
     const double gap = watch.longestGap();

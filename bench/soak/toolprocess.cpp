@@ -167,8 +167,10 @@ void PollWatch::drain()
                 ++m_opens;
                 if (!seen) {
                     const double gap = qMax(m_lastEmpty, m_last) - m_last;
-                    if (gap > 0.1)
+                    if (gap > 0.1) {
                         ++m_stalls;
+                        m_stallEnds.append(qMax(m_lastEmpty, m_last));
+                    }
                     m_longest = qMax(m_longest, gap);
                     seen = true;
                 }
@@ -187,6 +189,7 @@ void PollWatch::restart()
     m_lastEmpty = m_last;
     m_longest = 0;
     m_stalls = 0;
+    m_stallEnds.clear();
 }
 
 int attachCountOf(int shmId)

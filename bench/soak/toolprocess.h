@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -65,8 +66,9 @@ public:
     void restart();
     double longestGap() const { return m_longest; }
     long opens() const { return m_opens; }
-    // Gaps over 100 ms since the last restart.
+    // Gaps over 100 ms since the last restart, and when each ended.
     long stalls() const { return m_stalls; }
+    const QList<double> &stallEnds() const { return m_stallEnds; }
 
 private:
     int m_fd = -1;
@@ -75,6 +77,7 @@ private:
     double m_longest = 0;
     long m_opens = 0;
     long m_stalls = 0;
+    QList<double> m_stallEnds;
 };
 
 // Number of attachments of a segment, or -1 when it is gone.
