@@ -16,10 +16,19 @@ QImage stretchedPart(const QImage &image, QSize scaled, QSize target)
     const QSize size = target.boundedTo(scaled);
     if (image.isNull() || size.isEmpty())
         return QImage();
+    // Indices without a palette entry show as transparent, as in every
+    // paint: the table says so itself rather than leaving it to the
+    // conversion while drawing.
+    QImage source = image;
+    if (source.format() == QImage::Format_Indexed8 && source.colorCount() < 256) {
+        QVector<QRgb> table = source.colorTable();
+        table.resize(256, 0u);
+        source.setColorTable(table);
+    }
     QImage part(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&part);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRect(QPoint(0, 0), scaled), image);
+    painter.drawImage(QRect(QPoint(0, 0), scaled), source);
     return part;
 }
 

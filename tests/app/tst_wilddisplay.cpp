@@ -77,17 +77,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QSize>("built");
         QTest::addColumn<QSize>("grown");
-        QTest::newRow("wider") << QSize(2, 240) << QSize(1000, 76);
-        QTest::newRow("taller") << QSize(320, 1) << QSize(300, 240);
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("wider") << QSize(2, 240) << QSize(1000, 76) << false;
+        QTest::newRow("taller") << QSize(320, 1) << QSize(300, 240) << false;
+        // Index 200 has no palette entry: transparent, the tiles show.
+        QTest::newRow("indexed, no entry") << QSize(2, 240) << QSize(1000, 76) << true;
     }
     void grownLayerPaintsOnlyTheViewport()
     {
         QFETCH(QSize, built);
         QFETCH(QSize, grown);
-        sim::LayerSpec spec = sim::LayerSpec::of(built.width(), built.height());
+        QFETCH(bool, indexed);
+        sim::LayerSpec spec = indexed ? sim::LayerSpec::of(built.width(), built.height(), 4, 8)
+                                      : sim::LayerSpec::of(built.width(), built.height());
         spec.blockSize = sim::layerBlockSize(sim::LayerSpec::of(320, 240));
         QVERIFY(fx.publish({spec, sim::LayerSpec::of(8, 8)}));
-        fx.pub->layer(0)->fill32(0xFF00FF00);
         QVERIFY(fx.openWindow());
         QVERIFY(fx.waitForViews(2));
         ViewLayer *view = fx.view(0);
@@ -97,14 +101,21 @@ private Q_SLOTS:
         l0->setYSize(grown.height());
         l0->setVxSize(grown.width());
         l0->setVySize(grown.height());
-        l0->fill32(0xFF00FF00);
+        if (indexed)
+            l0->fill8(200);
+        else
+            l0->fill32(0xFF00FF00);
         l0->bumpContent();
         PaintWidget *paint = view->GetPaintWidget();
         QVERIFY(QTest::qWaitFor([&] { return paint->size() == grown; }, 5000));
         QVERIFY(fx.settle());
         paintWithinScreen(view, "zoom 1");
-        // The layer still shows.
-        QCOMPARE(fixture::renderWidget(paint, QRect(0, 0, 4, 4)).pixel(1, 1), 0xFF00FF00u);
+        // The layer still shows: green, or the grey of a tile.
+        const QRgb shown = fixture::renderWidget(paint, QRect(0, 0, 4, 4)).pixel(1, 1);
+        if (indexed)
+            QVERIFY2(shown == 0xFF7F7F7Fu || shown == 0xFFC3C3C3u, qPrintable(QString::number(shown, 16)));
+        else
+            QCOMPARE(shown, 0xFF00FF00u);
         QTest::mouseClick(fixture::buttonWithTip(view, QStringLiteral("Zoom in")), Qt::LeftButton);
         paintWithinScreen(view, "zoom 2");
     }
