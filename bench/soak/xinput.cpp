@@ -109,6 +109,7 @@ PrivateDisplay::PrivateDisplay()
         return;
     }
     m_oldDisplay = qgetenv("DISPLAY");
+    m_oldPlatform = qgetenv("QT_QPA_PLATFORM");
     qputenv("DISPLAY", ":" + number);
     // The tool follows QT_QPA_PLATFORM before DISPLAY.
     qputenv("QT_QPA_PLATFORM", "xcb");
@@ -121,7 +122,10 @@ PrivateDisplay::~PrivateDisplay()
     kill(m_pid, SIGTERM);
     waitpid(m_pid, nullptr, 0);
     qputenv("DISPLAY", m_oldDisplay);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (m_oldPlatform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    else
+        qputenv("QT_QPA_PLATFORM", m_oldPlatform);
 }
 
 BackgroundQuery::BackgroundQuery(const QString &outputFile)

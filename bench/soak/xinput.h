@@ -36,6 +36,7 @@ public:
 private:
     pid_t m_pid = -1;
     QByteArray m_oldDisplay;
+    QByteArray m_oldPlatform;
 };
 
 // A shell command run in the background with its output collected in a

@@ -23,8 +23,8 @@ qint64 screenBytes(QWidget *w)
     return qint64(s.width()) * s.height() * 4;
 }
 
-// The wheel turned over the widget, as the platform delivers it (Shift
-// turns it sideways).
+// The wheel turned over the widget, as the platform delivers it, with the
+// keys the user holds.
 void turnWheel(QWidget *w, int notches, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const QPointF pos(w->width() / 2.0, w->height() / 2.0);
