@@ -36,6 +36,12 @@ CImage PaintComposite::contentImage()
     return readImage(0, 0, layerWidth() - 1, layerHeight() - 1);
 }
 
+QSize PaintComposite::contentSize()
+{
+    // The whole display the simulation claims.
+    return QSize(qMax(0, layerWidth()), qMax(0, layerHeight()));
+}
+
 CImage PaintComposite::selectionImage()
 {
     const QRect sel = validSelection();

@@ -7,6 +7,33 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace {
+
+// The top-left `target` pixels of the image scaled to `scaled` (nearest
+// neighbour), made without the rest of the scaled image.
+QImage stretchedPart(const QImage &image, QSize scaled, QSize target)
+{
+    const QSize size = target.boundedTo(scaled);
+    if (image.isNull() || size.isEmpty())
+        return QImage();
+    // Indices without a palette entry show as transparent, as in every
+    // paint: the table says so itself rather than leaving it to the
+    // conversion while drawing.
+    QImage source = image;
+    if (source.format() == QImage::Format_Indexed8 && source.colorCount() < 256) {
+        QVector<QRgb> table = source.colorTable();
+        table.resize(256, 0u);
+        source.setColorTable(table);
+    }
+    QImage part(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&part);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRect(QPoint(0, 0), scaled), source);
+    return part;
+}
+
+} // namespace
+
 PaintLayer::PaintLayer(QWidget *parent, PaintSource *source)
     : PaintWidget(parent, source)
 {
@@ -34,6 +61,12 @@ CImage PaintLayer::contentImage()
     if (r.isEmpty())
         return CImage();
     return readImage(r.left(), r.top(), r.right(), r.bottom());
+}
+
+QSize PaintLayer::contentSize()
+{
+    return contentRect(view->GetVisibleSize(), view->zoomFactor(), view->GetScrollPos(), layerWidth(), layerHeight())
+        .size();
 }
 
 CImage PaintLayer::selectionImage()
@@ -125,12 +158,14 @@ void PaintLayer::paintEvent(QPaintEvent *event)
                                         scene.origin.y() + (part.top() - content.top()) * z);
                 scene.scale = z;
             }
-        } else if (qint64(scaled.width()) * scaled.height() * 4 <= MaxImageBytes) {
+        } else {
             // The layer grew past the view's image size: the visible part is
-            // stretched to the target as a whole.
+            // stretched, keeping its aspect ratio, until it covers the
+            // target. Only the target's part of that stretch is made: a
+            // layer grown to a far other shape reaches far beyond it.
             CImage image = contentImage();
             shadeSelection(image, true);
-            scene.image = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+            scene.image = stretchedPart(image, scaled, target);
             scene.imagePos = scene.origin;
             scene.scale = 1;
         }

@@ -20,6 +20,7 @@ public:
     bool isVirtual() override;
     CImage readImage(int left, int top, int right, int bottom) override;
     CImage contentImage() override;
+    QSize contentSize() override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -165,7 +165,12 @@ void PaintWidget::OnCopyTriggered()
         // A selection that is still empty copies nothing and says nothing.
         return;
     } else {
-        copy = CopyForClipboard(contentImage(), zoom, view->GetTitle(), nullptr);
+        // Likewise: the composite's content is the whole display it claims.
+        const QSize content = contentSize();
+        if (FitsMagnified(content.width(), content.height(), zoom))
+            copy = CopyForClipboard(contentImage(), zoom, view->GetTitle(), nullptr);
+        else
+            copy.message = CopyTooLargeText(false);
     }
     if (!copy.image.isNull())
         PutImageOnClipboard(copy.image);

@@ -50,6 +50,8 @@ public:
     virtual bool isVirtual() = 0;
     virtual CImage readImage(int left, int top, int right, int bottom) = 0;
     virtual CImage contentImage() = 0;
+    // Width and height of what contentImage() reads, known without reading it.
+    virtual QSize contentSize() = 0;
 
     PaintSource *View() const { return view; }
 

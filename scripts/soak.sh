@@ -3,7 +3,9 @@
 # 60 s of wild headers, broken settings files; checks the bounds and exits 1
 # when one is missed. Options go to the soak program (--short, --case N, ...).
 # Runs under a private Xvfb when there is no display and Xvfb is installed,
-# so that pointer, keys and Alt+R are driven with xdotool; else offscreen.
+# so that pointer, wheel, keys, menus, Alt+R and toolbar buttons are driven
+# with xdotool (at 96 dpi, so that the buttons show their 100 % icons, which
+# case 2 finds on the screen); else offscreen.
 #
 #   scripts/soak.sh [OPTIONS]          the release build in build/
 #   scripts/soak.sh --asan [OPTIONS]   case 2 against a build with AddressSanitizer
@@ -26,10 +28,13 @@ fi
 xvfb=
 trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true' EXIT
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-  Xvfb :88 -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  # A free display number (other soaks or tests may run an Xvfb too).
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -dpi 96 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   xvfb=$!
-  export DISPLAY=:88
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X88 ] && break; sleep 0.1; done
+  for _ in $(seq 50); do [ -s "$number" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n 1 "$number")
+  rm -f "$number"
 fi
 status=0
 "$build/bench/soak/noxel_soak" --tool "$build/noxelview" "$@" || status=$?

@@ -51,11 +51,18 @@ bool readAll(int fd, void *data, size_t size, int timeoutMs)
 }
 
 // Layer n of a plan: layer 0 true colour 320 x 240, the others smaller,
-// every third one indexed, with a virtual screen on layer 1.
+// every third one indexed, with a virtual screen on layer 1; layer 4 is
+// published 2 x 240 in a block that holds 320 x 240 pixels, so that its view
+// is built for a narrow shape and the chaos draws it wide later.
 sim::LayerSpec layerSpec(int n)
 {
     if (n == 0)
         return sim::LayerSpec::of(320, 240);
+    if (n == 4) {
+        sim::LayerSpec s = sim::LayerSpec::of(2, 240);
+        s.blockSize = sim::layerBlockSize(sim::LayerSpec::of(320, 240));
+        return s;
+    }
     sim::LayerSpec s = n % 3 == 2 ? sim::LayerSpec::of(96, 64, 256, 8) : sim::LayerSpec::of(120, 80);
     s.xPos = (n * 37) % 200;
     s.yPos = (n * 23) % 160;
@@ -79,13 +86,39 @@ qint32 wildValue(std::mt19937 &rng)
     }
 }
 
+// A display size as a misbehaving simulation may claim it: each side of the
+// 16-bit field at an extreme, a wild random value or a sane one.
+int wildSide(std::mt19937 &rng)
+{
+    static const int sides[] = {0, 1, 65535, 35439, 33238, 32768, 800, 480};
+    return rng() % 2 ? sides[rng() % 8] : int(rng() % 65536);
+}
+
+// A layer size that the block holds (width x height pixels of the layer's
+// depth within its pixel area), as a simulation that draws into its own
+// buffer but with a changing shape would write it: a wide single row, a
+// tall single column or anything between.
+void shapeWithinBlock(sim::PublishedBlock *b, std::mt19937 &rng)
+{
+    const qint64 bpp = simlink::bitsPerPixel(b->view()) <= 8 ? 1 : 4;
+    const qint64 pixels = qMax<qint64>(1, b->pixelBytes() / bpp);
+    const qint64 w = 1 + qint64(rng() % quint32(pixels));
+    const qint64 h = 1 + qint64(rng() % quint32(qMax<qint64>(1, pixels / w)));
+    b->setXSize(qint32(w));
+    b->setYSize(qint32(h));
+    b->setVxSize(qint32(w));
+    b->setVySize(qint32(h));
+}
+
 // Rewrites a few random header fields of the layer.
 void scramble(sim::PublishedBlock *b, std::mt19937 &rng)
 {
     const int fields = 1 + int(rng() % 4);
     for (int i = 0; i < fields; ++i) {
         const qint32 v = wildValue(rng);
-        switch (rng() % 16) {
+        switch (rng() % 18) {
+        case 16: shapeWithinBlock(b, rng); break;
+        case 17: b->setCompositeSize(wildSide(rng), wildSide(rng)); break;
         case 0: b->setXSize(v); break;
         case 1: b->setYSize(v); break;
         case 2: b->setVxSize(v); break;
@@ -135,6 +168,8 @@ void restore(sim::PublishedBlock *b, int n)
     for (int n = 0; ok && n < plan.layers; ++n) {
         sim::PublishedBlock *b = pub.createLayer(n, layerSpec(n), false);
         ok = b != nullptr;
+        if (ok && n == 0 && (plan.compositeWidth > 0 || plan.compositeHeight > 0))
+            b->setCompositeSize(plan.compositeWidth, plan.compositeHeight);
         if (ok && layerSpec(n).numColors > 0)
             for (int i = 0; i < 256; ++i)
                 b->setPaletteEntry(i, 0xFF000000u | quint32(i * 0x010203));
@@ -183,6 +218,10 @@ void restore(sim::PublishedBlock *b, int n)
             b->bumpContent();
             continue;
         }
+        // The first half second stays as published, so that the tool builds
+        // its views of the published shapes before the chaos starts.
+        if (frame < 30)
+            continue;
         for (int n = 0; n < plan.layers; ++n) {
             if (frame % 90 == 0)
                 restore(pub.layer(n), n);

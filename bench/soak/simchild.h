@@ -19,6 +19,11 @@ struct SimPlan
     // and extreme values instead of animating.
     bool chaos = false;
     unsigned seed = 1;
+    // The display size layer 0 claims from the start (compositeSize), so
+    // that the tool builds a composite view of it; 0 x 0 claims none. The
+    // chaos rewrites it too, among extremes and random values.
+    int compositeWidth = 0;
+    int compositeHeight = 0;
 };
 
 class SimChild

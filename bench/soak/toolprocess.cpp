@@ -151,18 +151,34 @@ void PollWatch::drain()
     alignas(inotify_event) char buffer[8192];
     for (;;) {
         const ssize_t n = read(m_fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return;
         const double t = now();
+        if (n <= 0) {
+            m_lastEmpty = t;
+            return;
+        }
+        // The first open of this batch came after the last read that found
+        // none, the others at unknown times up to now: on a busy machine
+        // this process may have slept meanwhile, and its sleep is no stall
+        // of the tool.
+        bool seen = false;
         for (ssize_t off = 0; off < n;) {
             const auto *ev = reinterpret_cast<const inotify_event *>(buffer + off);
             if (ev->len > 0 && qstrcmp(ev->name, simlink::MainframeWindowClass) == 0) {
                 ++m_opens;
-                m_longest = qMax(m_longest, t - m_last);
-                m_last = t;
+                if (!seen) {
+                    const double gap = qMax(m_lastEmpty, m_last) - m_last;
+                    if (gap > 0.1) {
+                        ++m_stalls;
+                        m_stallEnds.append(qMax(m_lastEmpty, m_last));
+                    }
+                    m_longest = qMax(m_longest, gap);
+                    seen = true;
+                }
             }
             off += ssize_t(sizeof(inotify_event) + ev->len);
         }
+        if (seen)
+            m_last = t;
     }
 }
 
@@ -170,7 +186,10 @@ void PollWatch::restart()
 {
     drain();
     m_last = now();
+    m_lastEmpty = m_last;
     m_longest = 0;
+    m_stalls = 0;
+    m_stallEnds.clear();
 }
 
 int attachCountOf(int shmId)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -47,7 +48,9 @@ private:
 // Times at which the tool opens the presence file of the main window class.
 // The tool opens it on every poll tick (each 15 ms while a simulation runs,
 // each 25 ms while it waits for one), so the longest gap between two opens
-// bounds the longest stall of its event loop.
+// bounds the longest stall of its event loop. inotify gives no times: an
+// open counts from the last read that had found none, so that a delay of
+// this process in reading is not taken for a stall of the tool.
 class PollWatch
 {
 public:
@@ -63,12 +66,18 @@ public:
     void restart();
     double longestGap() const { return m_longest; }
     long opens() const { return m_opens; }
+    // Gaps over 100 ms since the last restart, and when each ended.
+    long stalls() const { return m_stalls; }
+    const QList<double> &stallEnds() const { return m_stallEnds; }
 
 private:
     int m_fd = -1;
-    double m_last = 0;
+    double m_last = 0;      // time of the latest open seen
+    double m_lastEmpty = 0; // time of the latest read that found no open
     double m_longest = 0;
     long m_opens = 0;
+    long m_stalls = 0;
+    QList<double> m_stallEnds;
 };
 
 // Number of attachments of a segment, or -1 when it is gone.
