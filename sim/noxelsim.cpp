@@ -104,7 +104,7 @@ int main(int argc, char *argv[])
         if (stopRequested)
             app.quit();
         else if (demo)
-            demo->step(++frame);
+            demo->step(options.still ? 1 : ++frame);
     });
     timer.start(fromFile ? 50 : 1000 / options.fps);
     app.exec();

@@ -36,6 +36,10 @@ bool parseSimOptions(const QStringList &args, SimOptions *options, QString *erro
             options->help = true;
             continue;
         }
+        if (option == QLatin1String("--still") && !hasValue) {
+            options->still = true;
+            continue;
+        }
         const bool takesValue = option == QLatin1String("--scene") || option == QLatin1String("--class")
             || option == QLatin1String("--alpha-mode") || option == QLatin1String("--fps");
         if (!takesValue) {
@@ -84,6 +88,8 @@ QString simUsage()
         "                     other value ordinary ARGB (byte 1) (default: the scene's,\n"
         "                     1 for the built-in scene)\n"
         "  --fps N            frames a second of the built-in scene, 1..120 (default 30)\n"
+        "  --still            the built-in scene stands still; only the pointer marker,\n"
+        "                     its trail and the typed keys change\n"
         "  --help             show this text\n"
         "\n"
         "Runtime directory: $NOXEL_RUNTIME_DIR, else $XDG_RUNTIME_DIR/noxel, else\n"
