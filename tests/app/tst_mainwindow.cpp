@@ -291,6 +291,21 @@ private Q_SLOTS:
         QVERIFY(allViewsShow(QStringLiteral("100%"), false));
     }
 
+    void signatureCountsThePaletteAsItIsAtTheEnd()
+    {
+        // The palette shrinks from 16 to 8 colours without a palette counter
+        // change just before the simulation ends; it comes back with 8: the
+        // same configuration, so the views get their state back.
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.publish({sim::LayerSpec::of(40, 30), sim::LayerSpec::of(20, 10, 16, 8)}) && fx.waitForViews(2));
+        zoomInWithGrid();
+        QVERIFY(allViewsShow(QStringLiteral("400%"), true));
+        fx.pub->layer(1)->setNumColors(8);
+        QVERIFY(fx.endSimulation());
+        QVERIFY(fx.publish({sim::LayerSpec::of(40, 30), sim::LayerSpec::of(20, 10, 8, 8)}) && fx.waitForViews(2));
+        QVERIFY(allViewsShow(QStringLiteral("400%"), true));
+    }
+
     void virtualViewForAScreenOnlyWiderOrOnlyTaller()
     {
         // Layer 0 is only wider than its visible window, layer 1 only taller,
