@@ -12,8 +12,12 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QPointer>
+#include <QVarLengthArray>
 #include <QtMath>
+
+#include <algorithm>
 
 ColorArea::ColorArea(PaletteWidget *panel)
     : QWidget(panel)
@@ -50,6 +54,95 @@ void ColorArea::Highlight(int index)
         items.at(j)->SetHighlighted(true);
 }
 
+static QRgb entryShown(const QVector<quint32> &palette, int index)
+{
+    // QColor(QRgb) drops the alpha byte: a swatch always shows opaque.
+    return (index < palette.size() ? palette.at(index) : 0u) | 0xFF000000u;
+}
+
+void ColorArea::RepaintChanged()
+{
+    if (items.isEmpty())
+        return;
+    const QVector<quint32> palette = panel->View()->GetPalette();
+    shown.resize(items.size());
+    // Runs of changed swatches along a row become one rectangle, and a run
+    // with the same columns as one in the row above extends it: a palette
+    // that changed everywhere repaints one rectangle, not 256.
+    QList<QRect> done;
+    QList<QRect> above;
+    QList<QRect> row;
+    for (int r = 0; r * columns < items.size(); ++r) {
+        const int first = r * columns;
+        const int end = qMin(first + columns, int(items.size()));
+        row.clear();
+        for (int i = first; i < end; ++i) {
+            if (entryShown(palette, i) == shown.at(i))
+                continue;
+            QRect run = items.at(i)->geometry();
+            while (i + 1 < end && entryShown(palette, i + 1) != shown.at(i + 1))
+                run |= items.at(++i)->geometry();
+            const auto same = std::find_if(above.begin(), above.end(), [&run](const QRect &a) {
+                return a.left() == run.left() && a.right() == run.right();
+            });
+            if (same != above.end()) {
+                run |= *same;
+                above.erase(same);
+            }
+            row << run;
+        }
+        done << above;
+        above.swap(row);
+    }
+    done << above;
+    QRegion changed;
+    for (const QRect &rect : std::as_const(done))
+        changed += rect;
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+void ColorArea::paintEvent(QPaintEvent *event)
+{
+    // Only swatches that meet the region: a palette change repaints just the
+    // ones whose colour changed.
+    const QVector<quint32> palette = panel->View()->GetPalette();
+    shown.resize(items.size());
+    const QRegion region = event->region();
+    const QRect bounds = event->rect();
+    QVarLengthArray<QRect, 256> outlines;
+    const ColorItem *marked = nullptr;
+    QPainter painter(this);
+    for (const ColorItem *item : std::as_const(items)) {
+        const QRect cell = item->geometry();
+        if (!bounds.intersects(cell) || !region.intersects(cell))
+            continue;
+        const int i = item->GetIndex();
+        const QRect swatch = cell.adjusted(2, 2, -3, -3);
+        shown[i] = entryShown(palette, i);
+        painter.fillRect(swatch, QColor(shown.at(i)));
+        outlines.append(swatch);
+        if (item->IsHighlighted())
+            marked = item;
+    }
+    // Swatches do not overlap: all fills, then all outlines, look the same
+    // as fill and outline swatch by swatch.
+    painter.setPen(Qt::black);
+    painter.drawRects(outlines.constData(), int(outlines.size()));
+    if (marked) {
+        // The mark in the swatch's own coordinates, clipped to it, as the
+        // half-transparent frame and top line must not reach a neighbour.
+        painter.translate(marked->pos());
+        painter.setClipRect(marked->rect());
+        QPen pen(QColor(0, 0, 255, 127));
+        pen.setWidth(2);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(marked->rect().adjusted(1, 1, -1, -1));
+        painter.drawLine(0, 0, 15, 0);
+    }
+}
+
 QSize ColorArea::sizeHint() const
 {
     return layout() ? layout()->sizeHint() : QWidget::sizeHint();
@@ -80,24 +173,7 @@ quint32 ColorItem::CurrentColor() const
 void ColorItem::SetHighlighted(bool on)
 {
     highlighted = on;
-    update();
-}
-
-void ColorItem::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    const QRect swatch = rect().adjusted(2, 2, -3, -3);
-    painter.fillRect(swatch, QColor(GetColor()));
-    painter.setPen(Qt::black);
-    painter.drawRect(swatch);
-    if (highlighted) {
-        QPen pen(QColor(0, 0, 255, 127));
-        pen.setWidth(2);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(1, 1, -1, -1));
-        painter.drawLine(0, 0, 15, 0);
-    }
+    area->update(geometry());
 }
 
 void ColorItem::mouseMoveEvent(QMouseEvent *)

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QList>
+#include <QRgb>
+#include <QVector>
 #include <QWidget>
 
 class ColorItem;
 class PaletteWidget;
 
 // The grid of swatches: c = floor(sqrt(n)) columns, one swatch per entry.
+// The area paints all swatches in one pass; the swatch widgets only take the
+// pointer and the menu.
 class ColorArea : public QWidget
 {
     Q_OBJECT
@@ -27,15 +31,28 @@ public:
     const QList<ColorItem *> &Items() const { return items; }
     int ColumnCount() const { return columns; }
 
+    // Repaints the swatches whose colour in the kept palette differs from
+    // the colour they were last painted with.
+    void RepaintChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     PaletteWidget *panel = nullptr;
     QList<ColorItem *> items;
     quint16 highlighted = 0xFFFF;
     bool highlightEnabled = false;
     int columns = 0;
+    // The opaque colour each swatch was last painted with; 0 (never opaque)
+    // until it is painted.
+    QVector<QRgb> shown;
 };
 
-// One swatch; its colour is looked up in the layer's palette on every use.
+// One swatch: pointer, status text and menu for one colour. It paints
+// nothing itself (the area paints it) and is not opaque, so the area's
+// painting shows through. Its colour is looked up in the layer's palette on
+// every use.
 class ColorItem : public QWidget
 {
     Q_OBJECT
@@ -56,7 +73,6 @@ public Q_SLOTS:
     void OnCopyIndex();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -17,10 +17,10 @@ PaletteWidget::PaletteWidget(QWidget *parent, ViewLayer *view, bool highlight)
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
     view->SetPaletteWidget(this);
     view->SetPaletteButtonDisabled(true);
-    connect(view, &ViewLayer::PaletteChanged, this, [this] { update(); });
+    colorArea = new ColorArea(this);
+    connect(view, &ViewLayer::PaletteChanged, colorArea, &ColorArea::RepaintChanged);
     connect(view, &ViewLayer::IndexHovered, this, &PaletteWidget::HighlightIndex);
 
-    colorArea = new ColorArea(this);
     infoWidget = new PaletteInfoWidget(this, GetIndex(), GetColorCount());
     addCloseButton(QStringLiteral("Close palette"));
     toolbarWidgets << infoWidget << closeButton;

@@ -76,8 +76,8 @@ calls() {
 }
 c=$(calls "PaintComposite::paintEvent(")
 l=$(calls "PaintLayer::paintEvent(")
-p=$(calls "ColorItem::paintEvent(")
+p=$(calls "ColorArea::paintEvent(")
 awk -v ir="$total" -v c="$c" -v l="$l" -v p="$p" -v f="$dump" -v s="$seconds" 'BEGIN {
-  printf "%.0f instructions in %d s: %d composite paints, %d layer view paints, %d palette swatch paints\n", ir, s, c, l, p
+  printf "%.0f instructions in %d s: %d composite paints, %d layer view paints, %d palette area paints\n", ir, s, c, l, p
   if (c > 0) printf "per composite paint: %.2f M instructions\n", ir / c / 1e6
   printf "profile: %s (callgrind_annotate --inclusive=yes %s)\n", f, f }'

@@ -15,9 +15,12 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 using namespace fixture;
 
@@ -42,6 +45,54 @@ private:
         view = layerView(layer, s);
         panel = palettePanel(view.get(), highlight);
         return panel.get();
+    }
+
+    // The area as QWidget::render paints it (its window background, then
+    // its contents), on an opaque image.
+    static QImage renderArea(ColorArea *area)
+    {
+        QImage image(area->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::magenta);
+        area->render(&image);
+        return image;
+    }
+
+    // What the area looked like when every swatch widget painted itself:
+    // the window background, then per swatch, clipped to its cell, the fill
+    // and black outline inset by 2 and 3, and for the marked one a
+    // half-transparent blue frame and a line along its top.
+    static QImage referenceArea(ColorArea *area, const QVector<quint32> &colors)
+    {
+        QImage image(area->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(area->palette().color(QPalette::Window));
+        QPainter p(&image);
+        for (ColorItem *item : area->Items()) {
+            const int i = item->GetIndex();
+            p.save();
+            p.translate(item->pos());
+            p.setClipRect(item->rect());
+            const QRect swatch = item->rect().adjusted(2, 2, -3, -3);
+            p.fillRect(swatch, QColor(i < colors.size() ? colors.at(i) : 0u));
+            p.setPen(Qt::black);
+            p.drawRect(swatch);
+            if (i == area->Highlighted()) {
+                QPen pen(QColor(0, 0, 255, 127));
+                pen.setWidth(2);
+                p.setPen(pen);
+                p.drawRect(item->rect().adjusted(1, 1, -1, -1));
+                p.drawLine(0, 0, 15, 0);
+            }
+            p.restore();
+        }
+        return image;
+    }
+
+    // Shows the panel as a window of its own and waits for its first paint.
+    static bool showAlone(PaletteWidget *p)
+    {
+        p->setParent(nullptr);
+        p->show();
+        return QTest::qWaitForWindowExposed(p);
     }
 
     // Row and column of every swatch, in index order.
@@ -107,20 +158,119 @@ private Q_SLOTS:
     void swatchPaintsItsColourOpaque()
     {
         PaletteWidget *p = makePanel(4);
+        QVERIFY(showAlone(p));
+        ColorArea *area = p->GetColorArea();
         pub->layer(0)->setPaletteEntry(2, 0x20123456);
         pub->layer(0)->bumpPalette();
-        ColorItem *item = p->GetColorArea()->Items().at(2);
-        QImage img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(img.pixel(8, 8), 0xFF123456u);
-        QCOMPARE(img.pixel(2, 2), 0xFF000000u); // the outline
-        item->SetHighlighted(true);
-        img = item->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(img.pixel(8, 0) != QColor(p->palette().color(QPalette::Window)).rgba());
-        QVERIFY(qBlue(img.pixel(8, 0)) > qRed(img.pixel(8, 0)));
+        ColorItem *item = area->Items().at(2);
+        const QPoint at = item->pos();
+        QImage img = renderArea(area);
+        QCOMPARE(img.pixel(at + QPoint(8, 8)), 0xFF123456u);
+        QCOMPARE(img.pixel(at + QPoint(2, 2)), 0xFF000000u); // the outline
+        p->HighlightIndex(2);
+        img = renderArea(area);
+        QVERIFY(img.pixel(at + QPoint(8, 0)) != QColor(p->palette().color(QPalette::Window)).rgba());
+        QVERIFY(qBlue(img.pixel(at + QPoint(8, 0))) > qRed(img.pixel(at + QPoint(8, 0))));
         // A palette change the simulation announces shows on the next use.
         pub->layer(0)->setPaletteEntry(2, 0xFF00FF00);
         pub->layer(0)->bumpPalette();
         QCOMPARE(item->GetColor(), 0xFF00FF00u);
+        QCOMPARE(renderArea(area).pixel(at + QPoint(8, 8)), 0xFF00FF00u);
+    }
+
+    // The panel paints in one pass what the swatches used to paint one by
+    // one, pixel for pixel: any alpha, marked or not, at two display scales
+    // and for a full and a short last row.
+    void panelLooksAsEverySwatchPaintedItself()
+    {
+        for (const float scale : {1.0f, 1.25f}) {
+            for (const int n : {256, 5}) {
+                SetScale(scale);
+                PaletteWidget *p = makePanel(n);
+                QVERIFY(p && showAlone(p));
+                ColorArea *area = p->GetColorArea();
+                quint32 x = 0x12345678u;
+                for (int i = 0; i < n; ++i) {
+                    x = x * 1664525u + 1013904223u;
+                    pub->layer(0)->setPaletteEntry(i, x);
+                }
+                pub->layer(0)->bumpPalette();
+                view->Refresh();
+                const QVector<quint32> colors = view->GetPalette();
+                for (const int marked : {-1, 0, n - 1, n / 2}) {
+                    p->HighlightIndex(marked);
+                    const QImage painted = renderArea(area);
+                    const QImage reference = referenceArea(area, colors);
+                    for (int y = 0; y < painted.height(); ++y)
+                        for (int x = 0; x < painted.width(); ++x) {
+                            const QRgb a = painted.pixel(x, y);
+                            QVERIFY2(qAlpha(a) == 255 && a == reference.pixel(x, y),
+                                     qPrintable(QStringLiteral("scale %1, %2 colours, marked %3: (%4, %5) is %6, not %7")
+                                                    .arg(scale)
+                                                    .arg(n)
+                                                    .arg(marked)
+                                                    .arg(x)
+                                                    .arg(y)
+                                                    .arg(a, 8, 16)
+                                                    .arg(reference.pixel(x, y), 8, 16)));
+                        }
+                }
+            }
+        }
+    }
+
+    // A palette change repaints the swatches whose colour changed and
+    // nothing else; a moved mark repaints the two swatches concerned.
+    void paletteChangeRepaintsOnlyTheChangedSwatches()
+    {
+        PaletteWidget *p = makePanel(256);
+        QVERIFY(showAlone(p));
+        ColorArea *area = p->GetColorArea();
+        struct Recorder : QObject
+        {
+            QList<QRegion> regions;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    regions << static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } recorder;
+        area->installEventFilter(&recorder);
+        const auto cell = [area](int i) { return QRegion(area->Items().at(i)->geometry()); };
+        const auto nextPaint = [&recorder] {
+            QTest::qWait(50);
+            const QRegion all = std::accumulate(recorder.regions.cbegin(), recorder.regions.cend(), QRegion());
+            recorder.regions.clear();
+            return all;
+        };
+        nextPaint();
+
+        pub->layer(0)->setPaletteEntry(5, 0xFFABCDEF);
+        pub->layer(0)->setPaletteEntry(200, 0xFF102030);
+        pub->layer(0)->bumpPalette();
+        view->Refresh();
+        QCOMPARE(nextPaint(), cell(5) + cell(200));
+        // A counter change with the same colours, or an alpha byte alone
+        // (swatches are opaque), repaints nothing.
+        pub->layer(0)->setPaletteEntry(7, 0x00000007);
+        pub->layer(0)->bumpPalette();
+        view->Refresh();
+        QCOMPARE(nextPaint(), QRegion());
+        // Entries rewritten without a counter change keep the kept palette.
+        pub->layer(0)->setPaletteEntry(9, 0xFFFFFFFF);
+        view->Refresh();
+        QCOMPARE(nextPaint(), QRegion());
+        pub->layer(0)->bumpPalette();
+        view->Refresh();
+        QCOMPARE(nextPaint(), cell(9));
+
+        p->HighlightIndex(30);
+        QCOMPARE(nextPaint(), cell(30));
+        p->HighlightIndex(31);
+        QCOMPARE(nextPaint(), cell(30) + cell(31));
+        p->HighlightIndex(-1);
+        QCOMPARE(nextPaint(), cell(31));
     }
 
     void paletteIsReadAgainOnlyWhenItsCounterChanges()
