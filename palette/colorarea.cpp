@@ -156,6 +156,10 @@ ColorItem::ColorItem(ColorArea *area, int index)
     setAttribute(Qt::WA_MouseTracking);
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // The area paints the swatch. A widget with updates disabled gets no
+    // paint events, so painting the area does not visit 256 children that
+    // have nothing to paint; pointer and menu events still arrive.
+    setUpdatesEnabled(false);
 }
 
 quint32 ColorItem::GetColor() const

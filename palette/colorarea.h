@@ -50,9 +50,9 @@ private:
 };
 
 // One swatch: pointer, status text and menu for one colour. It paints
-// nothing itself (the area paints it) and is not opaque, so the area's
-// painting shows through. Its colour is looked up in the layer's palette on
-// every use.
+// nothing and gets no paint events (the area paints it), and is not
+// opaque, so the area's painting shows through. Its colour is looked up
+// in the layer's palette on every use.
 class ColorItem : public QWidget
 {
     Q_OBJECT

@@ -220,7 +220,8 @@ private Q_SLOTS:
     }
 
     // A palette change repaints the swatches whose colour changed and
-    // nothing else; a moved mark repaints the two swatches concerned.
+    // nothing else; a moved mark repaints the two swatches concerned, all
+    // in the area's paint events.
     void paletteChangeRepaintsOnlyTheChangedSwatches()
     {
         PaletteWidget *p = makePanel(256);
@@ -235,8 +236,10 @@ private Q_SLOTS:
                     regions << static_cast<QPaintEvent *>(e)->region();
                 return false;
             }
-        } recorder;
+        } recorder, swatches;
         area->installEventFilter(&recorder);
+        for (ColorItem *item : area->Items())
+            item->installEventFilter(&swatches);
         const auto cell = [area](int i) { return QRegion(area->Items().at(i)->geometry()); };
         const auto nextPaint = [&recorder] {
             QTest::qWait(50);
@@ -271,6 +274,8 @@ private Q_SLOTS:
         QCOMPARE(nextPaint(), cell(30) + cell(31));
         p->HighlightIndex(-1);
         QCOMPARE(nextPaint(), cell(31));
+        // The area paints the swatches; their widgets get no paint events.
+        QCOMPARE(swatches.regions.size(), 0);
     }
 
     void paletteIsReadAgainOnlyWhenItsCounterChanges()
