@@ -142,8 +142,9 @@ void ViewLayer::SetPaletteButtonDisabled(bool disabled)
 
 QVector<quint32> ViewLayer::GetPalette()
 {
-    // Every swatch paint and every indexed image asks for the palette: the
-    // block is read again only when the simulation announced a change.
+    // Every palette panel paint and every indexed image asks for the
+    // palette: the block is read again only when the simulation announced a
+    // change.
     ViewHost *w = mainWindow();
     const quint8 alpha = w ? w->alphaMode : 255;
     const qint32 counter = simlink::paletteCounter(record);
