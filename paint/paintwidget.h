@@ -93,12 +93,12 @@ public:
     int ToolCursorCount() const { return hand.cursorCount() + selectionTool.cursorCount(); }
     // Status line about layer pixel p of a status kind (paint/statustext.h);
     // nothing for a pixel outside the layer.
-    void showPointerStatus(const QPoint &p, int kind);
+    void showPointerStatus(const QPoint &p, StatusKind kind);
 
     // SelectionHost
     QWidget *SelectionParent() override;
     SelectionWidget *SelectionStrip() override;
-    void ReportSelectionStatus(const QPoint &pixel, int kind) override;
+    void ReportSelectionStatus(const QPoint &pixel, StatusKind kind) override;
     void SelectionChanged(const QRect &rect) override;
 
 protected:
