@@ -117,7 +117,6 @@ protected:
 public:
     // Context menu and its commands (paintmenu.cpp).
     QPoint ContextPos() const { return contextPos; }
-    const QList<QAction *> &ZoomActions() const { return zoomActions; }
 Q_SIGNALS:
     // The pointer moved over this pixel of the image (layer or display
     // pixels), whatever tool is on.
