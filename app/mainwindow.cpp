@@ -181,16 +181,6 @@ QString MainWindow::StatusText() const
     return statusLabel->text();
 }
 
-QString MainWindow::LayerWord() const
-{
-    return multiDisplay == 1 ? QStringLiteral("Display") : QStringLiteral("Layer");
-}
-
-QPair<quint32, int> MainWindow::DefaultGrid() const
-{
-    return qMakePair(defaultGridColor, defaultGridMode);
-}
-
 void MainWindow::SetNoSimulationText(bool on)
 {
     if (on) {

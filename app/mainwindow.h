@@ -47,8 +47,6 @@ public:
     // ViewHost: the shared state and settings members are declared there.
     void SetStatusText(const QString &text) override;
     QString StatusText() const override;
-    QString LayerWord() const override;
-    QPair<quint32, int> DefaultGrid() const override;
     void ShowLayerView(int n, bool show, bool adjust) override;
     void ShowVirtView(int n, bool show, bool adjust) override;
     void ShowPaletteView(int n, bool show, bool adjust) override;

@@ -32,14 +32,14 @@ CompositeRows::CompositeRows(const QList<CompositeLayer> &layers, BlockView firs
     const qint64 height = qint64(bottom) - top + 1;
     if (!withinLimit(width, height, 4))
         return;
-    m_width = width;
-    m_top = top;
+    columns = width;
+    topRow = top;
     // The background is opaque whatever its transparency byte says, so its
     // premultiplied value is the plain ARGB value.
-    m_background = simlink::libraryArgb(simlink::bkColor(firstBlock)) | 0xFF000000u;
-    m_rowBuffer.resize(size_t(width));
+    background = simlink::libraryArgb(simlink::bkColor(firstBlock)) | 0xFF000000u;
+    rowBuffer.resize(size_t(width));
     // Each row starts as a copy of this one (a copy runs wider than a fill).
-    m_backgroundRow.assign(size_t(width), m_background);
+    backgroundRow.assign(size_t(width), background);
     for (const CompositeLayer &layer : layers) {
         const LayerLayout &layout = layer.layout;
         const BlockView block = layout.block;
@@ -70,16 +70,16 @@ CompositeRows::CompositeRows(const QList<CompositeLayer> &layers, BlockView firs
             part.table.resize(256);
             lookupTable(layer.palette, part.rules, part.table.data());
         }
-        m_parts.push_back(std::move(part));
+        parts.push_back(std::move(part));
     }
 }
 
 void CompositeRows::row(int y, quint32 *out)
 {
-    std::memcpy(out, m_backgroundRow.data(), size_t(m_width) * sizeof(quint32));
-    const qint64 r = qint64(y) - m_top;
-    quint32 *buffer = m_rowBuffer.data();
-    for (const Part &part : m_parts) {
+    std::memcpy(out, backgroundRow.data(), size_t(columns) * sizeof(quint32));
+    const qint64 r = qint64(y) - topRow;
+    quint32 *buffer = rowBuffer.data();
+    for (const Part &part : parts) {
         const qint64 py = r - part.dy;
         if (py < 0 || py >= part.height)
             continue;

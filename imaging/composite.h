@@ -19,8 +19,8 @@ public:
     CompositeRows(const QList<CompositeLayer> &layers, BlockView firstBlock, const ImageRules &rules, int left,
                   int top, int right, int bottom);
 
-    bool valid() const { return m_width > 0; }
-    int width() const { return int(m_width); }
+    bool valid() const { return columns > 0; }
+    int width() const { return int(columns); }
     // Composes display row y into out[0 .. width() - 1]; every pixel opaque.
     void row(int y, quint32 *out);
 
@@ -34,10 +34,10 @@ private:
         qint64 dx, dy, height; // where row 0 of the part lands, and its rows
     };
 
-    qint64 m_width = 0;
-    qint64 m_top = 0;
-    quint32 m_background = 0xFF000000u;
-    std::vector<Part> m_parts;
-    std::vector<quint32> m_rowBuffer;
-    std::vector<quint32> m_backgroundRow;
+    qint64 columns = 0;
+    qint64 topRow = 0;
+    quint32 background = 0xFF000000u;
+    std::vector<Part> parts;
+    std::vector<quint32> rowBuffer;
+    std::vector<quint32> backgroundRow;
 };

@@ -34,18 +34,18 @@ public:
 
     RowSpan row(qint64 y) const;
     // True when every pixel of every row lies inside the block.
-    bool allPresent() const { return m_allPresent; }
-    // Address of row 0, meaningful when allPresent().
-    const uchar *firstRow() const { return m_block.frameBytes(m_first, 0); }
+    bool allPixelsPresent() const { return allPresent; }
+    // Address of row 0, meaningful when allPixelsPresent().
+    const uchar *firstRow() const { return block.frameBytes(first, 0); }
 
 private:
-    BlockView m_block;
-    qint64 m_first;
-    qint64 m_stride;
-    int m_bpp;
-    qint64 m_width;
-    qint64 m_height;
-    bool m_allPresent = false;
+    BlockView block;
+    qint64 first;
+    qint64 stride;
+    int bpp;
+    qint64 width;
+    qint64 height;
+    bool allPresent = false;
 };
 
 // The two layouts a layer read supports: one index byte per pixel shown as

@@ -65,36 +65,36 @@ Address addressOf(const LayerLayout &l, qint64 x, qint64 y, qint64 *offset)
 
 ReadGeometry::ReadGeometry(BlockView block, qint64 first, qint64 bytesPerLine, int bytesPerPixel, qint64 width,
                            qint64 height)
-    : m_block(block), m_first(first), m_stride(bytesPerLine), m_bpp(bytesPerPixel), m_width(width),
-      m_height(height)
+    : block(block), first(first), stride(bytesPerLine), bpp(bytesPerPixel), width(width),
+      height(height)
 {
     qint64 last;
-    if (m_height <= 0 || m_width <= 0 || qMulOverflow(m_height - 1, m_stride, &last)
-        || qAddOverflow(last, m_first, &last))
+    if (height <= 0 || width <= 0 || qMulOverflow(height - 1, stride, &last)
+        || qAddOverflow(last, first, &last))
         return;
-    const qint64 lowest = std::min(m_first, last);
-    const qint64 highest = std::max(m_first, last);
-    const qint64 size = m_block.frameBufferSize();
-    m_allPresent = lowest >= 0 && highest <= size && m_width * m_bpp <= size - highest;
+    const qint64 lowest = std::min(first, last);
+    const qint64 highest = std::max(first, last);
+    const qint64 size = block.frameBufferSize();
+    allPresent = lowest >= 0 && highest <= size && width * bpp <= size - highest;
 }
 
 RowSpan ReadGeometry::row(qint64 y) const
 {
     RowSpan span;
     qint64 start;
-    if (qMulOverflow(y, m_stride, &start) || qAddOverflow(start, m_first, &start))
+    if (qMulOverflow(y, stride, &start) || qAddOverflow(start, first, &start))
         return span;
-    const qint64 rowBytes = m_width * m_bpp;
-    const qint64 size = m_block.frameBufferSize();
-    if (start < -rowBytes || start > size - m_bpp)
+    const qint64 rowBytes = width * bpp;
+    const qint64 size = block.frameBufferSize();
+    if (start < -rowBytes || start > size - bpp)
         return span;
-    span.begin = start >= 0 ? 0 : (-start + m_bpp - 1) / m_bpp;
-    span.end = std::min(m_width, (size - m_bpp - start) / m_bpp + 1);
+    span.begin = start >= 0 ? 0 : (-start + bpp - 1) / bpp;
+    span.end = std::min(width, (size - bpp - start) / bpp + 1);
     if (span.begin >= span.end) {
         span.begin = span.end = 0;
         return span;
     }
-    span.data = m_block.frameBytes(start + span.begin * m_bpp, (span.end - span.begin) * m_bpp);
+    span.data = block.frameBytes(start + span.begin * bpp, (span.end - span.begin) * bpp);
     if (!span.data)
         span.begin = span.end = 0;
     return span;
@@ -147,7 +147,7 @@ void decodeRows(QImage &image, const ReadGeometry &geo, int w, int h, Decode dec
 CImage readTrueColor(const PixelRules &rules, const ReadGeometry &geo, qint64 stride,
                      int w, int h, int l, int t, int r, int b)
 {
-    if (!rules.rewrites() && geo.allPresent()) {
+    if (!rules.rewrites() && geo.allPixelsPresent()) {
         const uchar *data = geo.firstRow();
         const qint64 lineStride = h == 1 ? qint64(w) * 4 : stride;
         // Read-only wrap: painting on it or rewriting it detaches into a copy.
@@ -167,7 +167,7 @@ CImage readTrueColor(const PixelRules &rules, const ReadGeometry &geo, qint64 st
 CImage readIndexed(const QVector<QRgb> &palette, const PixelRules &rules, const ReadGeometry &geo, qint64 stride,
                    int w, int h, int l, int t, int r, int b)
 {
-    if (geo.allPresent()) {
+    if (geo.allPixelsPresent()) {
         const uchar *data = geo.firstRow();
         const qint64 lineStride = h == 1 ? qint64(w) : stride;
         CImage image;

@@ -36,8 +36,6 @@ public:
     QPushButton *WatchButton() const { return watchButton; }
     QPushButton *ClearButton() const { return clearButton; }
     const inspector::WatchHistory &Watch() const { return watch; }
-    // What the table shows (for copying and tests).
-    const inspector::Inspection &Current() const { return current; }
 
 public Q_SLOTS:
     // A view's pixel is under the pointer. viewKind is the view identifier's

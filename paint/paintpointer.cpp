@@ -37,7 +37,7 @@ QPoint PaintWidget::pixelAt(const QPointF &pos) const
     return QPoint(p.x() / z, p.y() / z);
 }
 
-void PaintWidget::showPointerStatus(const QPoint &p, int kind)
+void PaintWidget::showPointerStatus(const QPoint &p, StatusKind kind)
 {
     PointerSource *t = tools();
     if (!t)
@@ -111,7 +111,7 @@ SelectionWidget *PaintWidget::SelectionStrip()
     return t ? t->GetSelectionWidget() : nullptr;
 }
 
-void PaintWidget::ReportSelectionStatus(const QPoint &pixel, int kind)
+void PaintWidget::ReportSelectionStatus(const QPoint &pixel, StatusKind kind)
 {
     showPointerStatus(pixel, kind);
 }

@@ -93,12 +93,12 @@ public:
     int ToolCursorCount() const { return hand.cursorCount() + selectionTool.cursorCount(); }
     // Status line about layer pixel p of a status kind (paint/statustext.h);
     // nothing for a pixel outside the layer.
-    void showPointerStatus(const QPoint &p, int kind);
+    void showPointerStatus(const QPoint &p, StatusKind kind);
 
     // SelectionHost
     QWidget *SelectionParent() override;
     SelectionWidget *SelectionStrip() override;
-    void ReportSelectionStatus(const QPoint &pixel, int kind) override;
+    void ReportSelectionStatus(const QPoint &pixel, StatusKind kind) override;
     void SelectionChanged(const QRect &rect) override;
 
 protected:
@@ -117,7 +117,6 @@ protected:
 public:
     // Context menu and its commands (paintmenu.cpp).
     QPoint ContextPos() const { return contextPos; }
-    const QList<QAction *> &ZoomActions() const { return zoomActions; }
 Q_SIGNALS:
     // The pointer moved over this pixel of the image (layer or display
     // pixels), whatever tool is on.

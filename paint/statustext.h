@@ -1,5 +1,7 @@
 #pragma once
 
+#include "selection/statuskind.h"
+
 #include <QRect>
 #include <QRgb>
 #include <QString>
@@ -8,22 +10,12 @@
 // selection being drawn or moved. Plain functions, so each rule is
 // testable without a widget.
 
-// The status kinds.
-enum StatusKind {
-    StatusPointer = 0,          // no tool: "WM_MOUSEMOVE " + pixel text + press state
-    StatusHand = 1,             // hand tool; release with the selection tool
-    StatusSelectionHover = 2,   // selection tool, no button held
-    StatusInSelection = 3,      // pointer inside the selection
-    StatusSelecting = 4,        // selection tool, button down or dragging
-    StatusSelectionMoved = 5,   // selection being moved
-};
-
 // Everything one report needs; the caller samples the colour and index only
 // for a pixel inside the layer (see StatusPixelInside).
 struct PointerStatus
 {
     QString title;          // the view's title
-    int kind = StatusPointer;
+    StatusKind kind = StatusPointer;
     int x = 0;              // layer pixel the report is about
     int y = 0;
     int layerWidth = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "selection/statuskind.h"
+
 #include <QPoint>
 #include <QRect>
 
@@ -22,9 +24,10 @@ public:
     virtual QWidget *SelectionParent() = 0;
     // The strip of the paint widget's view; may be null.
     virtual SelectionWidget *SelectionStrip() = 0;
-    // A status report about layer pixel 'pixel' of the given status kind
-    // (3: pointer inside the selection, 5: selection moved to 'pixel').
-    virtual void ReportSelectionStatus(const QPoint &pixel, int kind) = 0;
+    // A status report about layer pixel 'pixel': the pointer is inside the
+    // selection (StatusInSelection) or the selection moved to it
+    // (StatusSelectionMoved).
+    virtual void ReportSelectionStatus(const QPoint &pixel, StatusKind kind) = 0;
     // The selection's image rectangle (inclusive) changed; a null QRect
     // when it is no longer valid or is going away.
     virtual void SelectionChanged(const QRect &rect) = 0;

@@ -15,9 +15,6 @@
 namespace {
 
 constexpr int BlinkMs = 500;
-// Status kinds the selection reports.
-constexpr int KindInSelection = 3;
-constexpr int KindMoved = 5;
 
 QPoint divided(const QPoint &p, int z)
 {
@@ -174,7 +171,7 @@ void SelectionRect::ShowInStrip()
     selectionWidget->SetValues(tl.x(), tl.y(), s.width(), s.height());
 }
 
-void SelectionRect::ReportStatus(const QPoint &pixel, int kind)
+void SelectionRect::ReportStatus(const QPoint &pixel, StatusKind kind)
 {
     if (host)
         host->ReportSelectionStatus(pixel, kind);
@@ -212,7 +209,7 @@ void SelectionRect::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint global = event->globalPosition().toPoint();
     if (!dragging) {
-        ReportStatus(GetTopLeft() + divided(event->position().toPoint(), zoom), KindInSelection);
+        ReportStatus(GetTopLeft() + divided(event->position().toPoint(), zoom), StatusInSelection);
         return;
     }
 
@@ -238,7 +235,7 @@ void SelectionRect::mouseMoveEvent(QMouseEvent *event)
 
     MoveTo(q.x(), q.y());
     lastGlobalPos = global;
-    ReportStatus(GetTopLeft(), KindMoved);
+    ReportStatus(GetTopLeft(), StatusSelectionMoved);
     ShowInStrip();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "selection/statuskind.h"
+
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -71,7 +73,7 @@ private:
     // Area size, strip and host follow the widget's geometry.
     void SyncGeometry();
     void ShowInStrip();
-    void ReportStatus(const QPoint &pixel, int kind);
+    void ReportStatus(const QPoint &pixel, StatusKind kind);
     void NotifyHost();
 
     SelectionHost *host = nullptr;

@@ -88,7 +88,7 @@ QString keyWordText(quint32 word)
 }
 
 DemoScene::DemoScene(noxel_sim *sim, int alphaMode)
-    : m_sim(sim), m_alphaMode(alphaMode)
+    : simulation(sim), alphaSetting(alphaMode)
 {
 }
 
@@ -104,18 +104,18 @@ bool DemoScene::publish()
         desc.num_colors = n == 1 ? 256 : 0;
         if (n == 2)
             desc.virtual_height = VirtualHeight;
-        m_layers[n] = noxel_layer_create(m_sim, n, &desc, error, sizeof error);
-        if (!m_layers[n]) {
-            m_error = QString::fromLocal8Bit(error);
+        layers[n] = noxel_layer_create(simulation, n, &desc, error, sizeof error);
+        if (!layers[n]) {
+            errorText = QString::fromLocal8Bit(error);
             return false;
         }
-        noxel_layer_set_position(m_layers[n], g.x, g.y);
+        noxel_layer_set_position(layers[n], g.x, g.y);
     }
-    noxel_sim_set_display(m_sim, Width, Height, rgb(0x10, 0x18, 0x30));
-    noxel_layer_set_transparency(m_layers[3], 1);
-    noxel_layer_set_key_colors(m_layers[3], 0x000000, 0x101010);
-    noxel_layer_set_transparency(m_layers[4], 2);
-    noxel_layer_set_alpha(m_layers[4], PanelAlpha);
+    noxel_sim_set_display(simulation, Width, Height, rgb(0x10, 0x18, 0x30));
+    noxel_layer_set_transparency(layers[3], 1);
+    noxel_layer_set_key_colors(layers[3], 0x000000, 0x101010);
+    noxel_layer_set_transparency(layers[4], 2);
+    noxel_layer_set_alpha(layers[4], PanelAlpha);
 
     drawRings();
     drawVirtualScreen();
@@ -123,16 +123,16 @@ bool DemoScene::publish()
     drawPointer();
     step(0);
     // The first commit publishes every layer at once, each one drawn.
-    m_ready = true;
-    for (noxel_layer *layer : m_layers)
+    ready = true;
+    for (noxel_layer *layer : layers)
         noxel_layer_commit(layer);
     return true;
 }
 
 void DemoScene::commit(int n)
 {
-    if (m_ready)
-        noxel_layer_commit(m_layers[n]);
+    if (ready)
+        noxel_layer_commit(layers[n]);
 }
 
 void DemoScene::step(int frame)
@@ -143,7 +143,7 @@ void DemoScene::step(int frame)
     // The window walks down the virtual screen and back up.
     const int range = VirtualHeight - Layout[2].height;
     const int phase = (frame * VirtualStep) % (2 * range);
-    noxel_layer_set_origin(m_layers[2], 0, phase <= range ? phase : 2 * range - phase);
+    noxel_layer_set_origin(layers[2], 0, phase <= range ? phase : 2 * range - phase);
     commit(2);
 
     drawStar(frame);
@@ -155,8 +155,8 @@ void DemoScene::step(int frame)
 
 QImage DemoScene::frameImage(int n, int height) const
 {
-    return QImage(static_cast<uchar *>(noxel_layer_pixels(m_layers[n])), Layout[n].width, height,
-                  qsizetype(noxel_layer_stride(m_layers[n])), QImage::Format_ARGB32);
+    return QImage(static_cast<uchar *>(noxel_layer_pixels(layers[n])), Layout[n].width, height,
+                  qsizetype(noxel_layer_stride(layers[n])), QImage::Format_ARGB32);
 }
 
 void DemoScene::flipAlpha(QImage &image) const
@@ -170,13 +170,13 @@ void DemoScene::flipAlpha(QImage &image) const
 
 void DemoScene::beginPaint(QImage &image) const
 {
-    if (m_alphaMode == 0)
+    if (alphaSetting == 0)
         flipAlpha(image);
 }
 
 void DemoScene::endPaint(QImage &image) const
 {
-    if (m_alphaMode == 0)
+    if (alphaSetting == 0)
         flipAlpha(image);
 }
 
@@ -208,8 +208,8 @@ void DemoScene::drawRings()
     // Indices by distance and angle from the centre: a cycling palette makes
     // the spiral turn. The pixels never change afterwards.
     const Geometry &g = Layout[1];
-    uchar *pixels = static_cast<uchar *>(noxel_layer_pixels(m_layers[1]));
-    const size_t stride = noxel_layer_stride(m_layers[1]);
+    uchar *pixels = static_cast<uchar *>(noxel_layer_pixels(layers[1]));
+    const size_t stride = noxel_layer_stride(layers[1]);
     for (int y = 0; y < g.height; ++y)
         for (int x = 0; x < g.width; ++x) {
             const double dx = x - g.width / 2.0;
@@ -225,8 +225,8 @@ void DemoScene::cyclePalette(int frame)
 {
     uint32_t entries[256];
     for (int i = 0; i < 256; ++i)
-        entries[i] = storedArgb(wheel((i + frame * 3) & 0xFF), m_alphaMode);
-    noxel_layer_set_palette(m_layers[1], entries, 256);
+        entries[i] = storedArgb(wheel((i + frame * 3) & 0xFF), alphaSetting);
+    noxel_layer_set_palette(layers[1], entries, 256);
 }
 
 void DemoScene::drawVirtualScreen()
@@ -300,7 +300,7 @@ void DemoScene::drawText()
         const QRect area(-g.x + 12, 8, g.width + g.x - 24, g.height - 16);
         p.drawText(area.adjusted(0, 0, 0, -area.height() / 2), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Keys typed into a view:"));
-        const QString line = p.fontMetrics().elidedText(m_text, Qt::ElideLeft, area.width());
+        const QString line = p.fontMetrics().elidedText(typed, Qt::ElideLeft, area.width());
         p.drawText(area.adjusted(0, area.height() / 2, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line);
     }
     endPaint(image);
@@ -318,14 +318,14 @@ void DemoScene::drawPointer()
         p.fillRect(image.rect(), Qt::transparent);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.translate(-g.x, -g.y);
-        if (m_trail.size() > 1) {
+        if (trail.size() > 1) {
             p.setPen(QPen(QColor(255, 230, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            p.drawPolyline(m_trail.constData(), int(m_trail.size()));
+            p.drawPolyline(trail.constData(), int(trail.size()));
         }
-        if (m_pressed) {
+        if (buttonDown) {
             p.setPen(QPen(Qt::white, 2));
             p.setBrush(QColor(230, 20, 40));
-            p.drawEllipse(m_marker, 7, 7);
+            p.drawEllipse(marker, 7, 7);
         }
     }
     endPaint(image);
@@ -339,24 +339,24 @@ bool DemoScene::readPointer()
     bool changed = false;
     for (int n = 0; n < LayerCount; ++n) {
         PointerInput now;
-        noxel_layer_pointer(m_layers[n], &now.x, &now.y, &now.pressed);
-        PointerInput &last = m_lastInput[n];
+        noxel_layer_pointer(layers[n], &now.x, &now.y, &now.pressed);
+        PointerInput &last = lastInput[n];
         if (now.x == last.x && now.y == last.y && now.pressed == last.pressed)
             continue;
         last = now;
         const QPoint at(qBound(-Width, now.x, 2 * Width) + Layout[n].x, qBound(-Height, now.y, 2 * Height) + Layout[n].y);
         if (now.pressed) {
-            if (!m_pressed)
-                m_trail.clear();
-            m_pressed = true;
-            m_marker = at;
-            if (m_trail.isEmpty() || m_trail.constLast() != at)
-                m_trail.append(at);
-            if (m_trail.size() > MaxTrail)
-                m_trail.remove(0, m_trail.size() - MaxTrail);
+            if (!buttonDown)
+                trail.clear();
+            buttonDown = true;
+            marker = at;
+            if (trail.isEmpty() || trail.constLast() != at)
+                trail.append(at);
+            if (trail.size() > MaxTrail)
+                trail.remove(0, trail.size() - MaxTrail);
             changed = true;
-        } else if (m_pressed) {
-            m_pressed = false;
+        } else if (buttonDown) {
+            buttonDown = false;
             changed = true;
         }
     }
@@ -369,19 +369,19 @@ bool DemoScene::readKeys()
     // this one. A press adds its text; a release adds it only when its press
     // was overwritten before it could be read.
     bool changed = false;
-    for (noxel_layer *layer : m_layers) {
+    for (noxel_layer *layer : layers) {
         int code = 0;
         int pressed = 0;
         if (noxel_layer_take_key(layer, &code, &pressed) != 1)
             continue;
         const QString text = keyWordText(0x10000u | quint32(code));
         if (pressed)
-            m_keysDown.insert(code);
-        else if (m_keysDown.remove(code))
+            keysDown.insert(code);
+        else if (keysDown.remove(code))
             continue;
-        m_text += text;
-        if (m_text.size() > MaxTextLength)
-            m_text = m_text.right(MaxTextLength);
+        typed += text;
+        if (typed.size() > MaxTextLength)
+            typed = typed.right(MaxTextLength);
         changed = true;
     }
     return changed;

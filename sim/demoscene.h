@@ -39,13 +39,13 @@ public:
     // Publishes the layers, drawn and in use; false with lastError() when
     // it fails.
     bool publish();
-    QString lastError() const { return m_error; }
+    QString lastError() const { return errorText; }
     // Reads the input fields, consumes key words and draws frame `frame`;
     // a layer's content counter changes only when its pixels or its window
     // changed.
     void step(int frame);
 
-    QString typedText() const { return m_text; }
+    QString typedText() const { return typed; }
 
     static constexpr int Width = 800;
     static constexpr int Height = 480;
@@ -77,11 +77,11 @@ private:
     bool readPointer();
     bool readKeys();
 
-    noxel_sim *m_sim;
-    int m_alphaMode;
-    noxel_layer *m_layers[LayerCount] = {};
-    bool m_ready = false;
-    QString m_error;
+    noxel_sim *simulation;
+    int alphaSetting;
+    noxel_layer *layers[LayerCount] = {};
+    bool ready = false;
+    QString errorText;
 
     struct PointerInput
     {
@@ -89,12 +89,12 @@ private:
         int y = 0;
         int pressed = 0;
     };
-    PointerInput m_lastInput[LayerCount];
-    bool m_pressed = false;
-    QPoint m_marker;
-    QVector<QPoint> m_trail;
-    QSet<int> m_keysDown;
-    QString m_text;
+    PointerInput lastInput[LayerCount];
+    bool buttonDown = false;
+    QPoint marker;
+    QVector<QPoint> trail;
+    QSet<int> keysDown;
+    QString typed;
 };
 
 } // namespace sim

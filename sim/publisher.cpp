@@ -15,22 +15,22 @@
 namespace sim {
 
 PublishedBlock::PublishedBlock(uchar *data, qint64 size, int shmId, const QString &keyFile)
-    : m_data(data), m_size(size), m_shmId(shmId), m_keyFile(keyFile)
+    : bytes(data), byteCount(size), segmentId(shmId), keyPath(keyFile)
 {
 }
 
 void PublishedBlock::setUInt8(qint64 offset, quint8 value)
 {
-    if (offset >= 0 && offset < m_size)
-        m_data[offset] = value;
+    if (offset >= 0 && offset < byteCount)
+        bytes[offset] = value;
 }
 
 void PublishedBlock::setUInt32(qint64 offset, quint32 value)
 {
-    if (offset < 0 || offset > m_size - 4)
+    if (offset < 0 || offset > byteCount - 4)
         return;
     const quint32 le = qToLittleEndian(value);
-    std::memcpy(m_data + offset, &le, 4);
+    std::memcpy(bytes + offset, &le, 4);
 }
 
 quint32 PublishedBlock::uint32At(qint64 offset) const
@@ -40,10 +40,10 @@ quint32 PublishedBlock::uint32At(qint64 offset) const
 
 quint32 PublishedBlock::takeKeyEvent()
 {
-    if (m_size < simlink::Offset::KeyEvent + 4)
+    if (byteCount < simlink::Offset::KeyEvent + 4)
         return 0;
     // The field is 4-byte aligned in a page-aligned mapping.
-    auto *word = reinterpret_cast<quint32 *>(m_data + simlink::Offset::KeyEvent);
+    auto *word = reinterpret_cast<quint32 *>(bytes + simlink::Offset::KeyEvent);
     return qFromLittleEndian(__atomic_exchange_n(word, quint32(0), __ATOMIC_SEQ_CST));
 }
 
@@ -67,13 +67,13 @@ void PublishedBlock::setPixel8(int x, int y, quint8 index)
 
 void PublishedBlock::fill32(quint32 argb)
 {
-    for (qint64 off = simlink::Offset::FrameBuffer; off + 4 <= m_size; off += 4)
+    for (qint64 off = simlink::Offset::FrameBuffer; off + 4 <= byteCount; off += 4)
         setUInt32(off, argb);
 }
 
 void PublishedBlock::fill8(quint8 index)
 {
-    if (m_size > simlink::Offset::FrameBuffer)
+    if (byteCount > simlink::Offset::FrameBuffer)
         std::memset(pixels(), index, size_t(pixelBytes()));
 }
 
@@ -97,7 +97,7 @@ qint64 layerBlockSize(const LayerSpec &spec)
 }
 
 Publisher::Publisher(const QString &runtimeDir)
-    : m_dir(runtimeDir.isEmpty() ? QString::fromStdString(native::runtimeDirectory()) : runtimeDir)
+    : directory(runtimeDir.isEmpty() ? QString::fromStdString(native::runtimeDirectory()) : runtimeDir)
 {
 }
 
@@ -111,35 +111,35 @@ bool Publisher::ensureRuntimeDir()
     char err[512] = "";
     // As the library makes it: mode 0700, parents included. An existing
     // path is left as it is (tests make untrusted ones on purpose).
-    if (nxp_make_dir(QFile::encodeName(m_dir).constData(), 1, err, sizeof err) != 0) {
-        m_error = QString::fromLocal8Bit(err);
+    if (nxp_make_dir(QFile::encodeName(directory).constData(), 1, err, sizeof err) != 0) {
+        errorText = QString::fromLocal8Bit(err);
         return false;
     }
     struct stat st;
-    return lstat(QFile::encodeName(m_dir).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return lstat(QFile::encodeName(directory).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 PublishedBlock *Publisher::createBlock(const QString &name, qint64 size)
 {
-    if (m_blocks.contains(name))
+    if (blocks.contains(name))
         destroyBlock(name);
     if (!ensureRuntimeDir())
         return nullptr;
     if (size < 0) {
-        m_error = QStringLiteral("negative size for %1").arg(name);
+        errorText = QStringLiteral("negative size for %1").arg(name);
         return nullptr;
     }
     char err[512] = "";
     nxp_segment segment;
-    if (nxp_segment_create(QFile::encodeName(m_dir).constData(), QFile::encodeName(name).constData(), size_t(size),
-                           &m_held, &segment, err, sizeof err)
+    if (nxp_segment_create(QFile::encodeName(directory).constData(), QFile::encodeName(name).constData(), size_t(size),
+                           &held, &segment, err, sizeof err)
         != 0) {
-        m_error = QString::fromLocal8Bit(err);
+        errorText = QString::fromLocal8Bit(err);
         return nullptr;
     }
     PublishedBlock *block = new PublishedBlock(segment.data, size, segment.id, QFile::decodeName(segment.key_path));
-    m_segments.insert(name, segment);
-    m_blocks.insert(name, block);
+    segments.insert(name, segment);
+    blocks.insert(name, block);
     return block;
 }
 
@@ -174,11 +174,11 @@ PublishedBlock *Publisher::createLayer(int n, const LayerSpec &spec, bool announ
 
 PublishedBlock *Publisher::block(const QString &name) const
 {
-    if (PublishedBlock *own = m_blocks.value(name))
+    if (PublishedBlock *own = blocks.value(name))
         return own;
-    if (PublishedBlock *seen = m_observed.value(name))
+    if (PublishedBlock *seen = observed.value(name))
         return seen;
-    const int id = native::segmentIdOf((m_dir + QLatin1Char('/') + name).toStdString());
+    const int id = native::segmentIdOf((directory + QLatin1Char('/') + name).toStdString());
     struct shmid_ds ds;
     if (id < 0 || shmctl(id, IPC_STAT, &ds) != 0)
         return nullptr;
@@ -186,18 +186,18 @@ PublishedBlock *Publisher::block(const QString &name) const
     if (data == reinterpret_cast<void *>(-1))
         return nullptr;
     PublishedBlock *seen = new PublishedBlock(static_cast<uchar *>(data), qint64(ds.shm_segsz), id,
-                                              m_dir + QLatin1Char('/') + name);
-    m_observed.insert(name, seen);
+                                              directory + QLatin1Char('/') + name);
+    observed.insert(name, seen);
     return seen;
 }
 
 void Publisher::releaseObserved()
 {
-    for (PublishedBlock *seen : qAsConst(m_observed)) {
+    for (PublishedBlock *seen : qAsConst(observed)) {
         shmdt(seen->data());
         delete seen;
     }
-    m_observed.clear();
+    observed.clear();
 }
 
 OpenSimulation::OpenSimulation(const char *windowClass, bool invertedAlpha)
@@ -219,10 +219,10 @@ void Publisher::announceLayers()
 
 void Publisher::destroyBlock(const QString &name)
 {
-    PublishedBlock *block = m_blocks.take(name);
+    PublishedBlock *block = blocks.take(name);
     if (!block)
         return;
-    nxp_segment segment = m_segments.take(name);
+    nxp_segment segment = segments.take(name);
     nxp_segment_remove(&segment);
     delete block;
 }
@@ -230,7 +230,7 @@ void Publisher::destroyBlock(const QString &name)
 bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
 {
     const QString name = QString::fromLatin1(windowClass);
-    if (m_presence.contains(name))
+    if (presence.contains(name))
         return true;
     if (!ensureRuntimeDir())
         return false;
@@ -241,51 +241,51 @@ bool Publisher::holdPresence(const char *windowClass, int timeoutMs)
         : QLatin1String(simlink::MainframeWindowClass);
     const QByteArray otherName = other.toLatin1();
     char err[512] = "";
-    const int fd = nxp_presence_take(QFile::encodeName(m_dir).constData(), windowClass,
-                                     m_presence.contains(other) ? nullptr : otherName.constData(), timeoutMs, err,
+    const int fd = nxp_presence_take(QFile::encodeName(directory).constData(), windowClass,
+                                     presence.contains(other) ? nullptr : otherName.constData(), timeoutMs, err,
                                      sizeof err);
     if (fd < 0) {
-        m_error = QString::fromLocal8Bit(err);
+        errorText = QString::fromLocal8Bit(err);
         return false;
     }
-    m_presence.insert(name, fd);
+    presence.insert(name, fd);
     return true;
 }
 
 void Publisher::releasePresence(const char *windowClass)
 {
     const QString name = QString::fromLatin1(windowClass);
-    if (m_presence.contains(name))
-        ::close(m_presence.take(name));
+    if (presence.contains(name))
+        ::close(presence.take(name));
 }
 
 void Publisher::releaseHeldInodes()
 {
-    nxp_held_close(&m_held);
+    nxp_held_close(&held);
 }
 
 void Publisher::abandon()
 {
     releaseObserved();
-    for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
+    for (auto it = presence.cbegin(); it != presence.cend(); ++it)
         ::close(it.value());
-    m_presence.clear();
+    presence.clear();
     releaseHeldInodes();
-    for (auto it = m_segments.begin(); it != m_segments.end(); ++it)
+    for (auto it = segments.begin(); it != segments.end(); ++it)
         nxp_segment_abandon(&it.value());
-    m_segments.clear();
-    qDeleteAll(m_blocks);
-    m_blocks.clear();
+    segments.clear();
+    qDeleteAll(blocks);
+    blocks.clear();
 }
 
 void Publisher::tearDown()
 {
     releaseObserved();
-    for (auto it = m_presence.cbegin(); it != m_presence.cend(); ++it)
+    for (auto it = presence.cbegin(); it != presence.cend(); ++it)
         ::close(it.value());
-    m_presence.clear();
+    presence.clear();
     releaseHeldInodes();
-    const QStringList names = m_blocks.keys();
+    const QStringList names = blocks.keys();
     for (const QString &name : names)
         destroyBlock(name);
 }

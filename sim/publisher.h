@@ -23,11 +23,11 @@ class PublishedBlock
 public:
     PublishedBlock(uchar *data, qint64 size, int shmId, const QString &keyFile);
 
-    uchar *data() const { return m_data; }
-    qint64 size() const { return m_size; }
-    int shmId() const { return m_shmId; }
-    QString keyFile() const { return m_keyFile; }
-    BlockView view() const { return BlockView(m_data, m_size); }
+    uchar *data() const { return bytes; }
+    qint64 size() const { return byteCount; }
+    int shmId() const { return segmentId; }
+    QString keyFile() const { return keyPath; }
+    BlockView view() const { return BlockView(bytes, byteCount); }
 
     void setUInt8(qint64 offset, quint8 value);
     void setUInt32(qint64 offset, quint32 value);
@@ -71,8 +71,8 @@ public:
 
     // Frame buffer: byte offset from the start of the pixel area; writes that
     // would leave the block are dropped.
-    uchar *pixels() const { return m_data + simlink::Offset::FrameBuffer; }
-    qint64 pixelBytes() const { return m_size - simlink::Offset::FrameBuffer; }
+    uchar *pixels() const { return bytes + simlink::Offset::FrameBuffer; }
+    qint64 pixelBytes() const { return byteCount - simlink::Offset::FrameBuffer; }
     // Pixel (x, y) with rows of xSize pixels (as the block's header says).
     void setPixel32(int x, int y, quint32 argb);
     void setPixel8(int x, int y, quint8 index);
@@ -80,10 +80,10 @@ public:
     void fill8(quint8 index);
 
 private:
-    uchar *m_data;
-    qint64 m_size;
-    int m_shmId;
-    QString m_keyFile;
+    uchar *bytes;
+    qint64 byteCount;
+    int segmentId;
+    QString keyPath;
 };
 
 // The description of a layer to publish.
@@ -129,8 +129,8 @@ public:
     Publisher(const Publisher &) = delete;
     Publisher &operator=(const Publisher &) = delete;
 
-    QString runtimeDir() const { return m_dir; }
-    QString lastError() const { return m_error; }
+    QString runtimeDir() const { return directory; }
+    QString lastError() const { return errorText; }
 
     // Creates the runtime directory with mode 0700 when it is missing.
     bool ensureRuntimeDir();
@@ -169,15 +169,15 @@ private:
     void releaseHeldInodes();
     void releaseObserved();
 
-    QString m_dir;
-    QString m_error;
-    QMap<QString, PublishedBlock *> m_blocks;
-    QMap<QString, nxp_segment> m_segments;
-    mutable QMap<QString, PublishedBlock *> m_observed;
-    QMap<QString, int> m_presence;
+    QString directory;
+    QString errorText;
+    QMap<QString, PublishedBlock *> blocks;
+    QMap<QString, nxp_segment> segments;
+    mutable QMap<QString, PublishedBlock *> observed;
+    QMap<QString, int> presence;
     // Open descriptors of replaced key files whose keys were still in use:
     // while open, their inodes cannot come back as new key files.
-    nxp_held m_held = {};
+    nxp_held held = {};
 };
 
 // A simulation opened through the library's public calls in the runtime

@@ -44,14 +44,14 @@ class SceneReader
 {
 public:
     SceneReader(const QString &fileName, const QString &baseDir, QString *error)
-        : m_file(fileName), m_baseDir(baseDir), m_error(error)
+        : sceneFile(fileName), baseFolder(baseDir), errorOut(error)
     {
     }
 
     bool fail(const QString &path, const QString &reason)
     {
-        if (m_error)
-            *m_error = QStringLiteral("%1: %2: %3").arg(m_file, path, reason);
+        if (errorOut)
+            *errorOut = QStringLiteral("%1: %2: %3").arg(sceneFile, path, reason);
         return false;
     }
 
@@ -132,9 +132,9 @@ private:
     bool readImage(const QJsonObject &o, const QString &path, SceneLayer *layer);
     bool readPalette(const QJsonObject &o, const QString &path, SceneLayer *layer);
 
-    QString m_file;
-    QString m_baseDir;
-    QString *m_error;
+    QString sceneFile;
+    QString baseFolder;
+    QString *errorOut;
 };
 
 bool SceneReader::readScene(const QJsonObject &root, Scene *scene)
@@ -273,7 +273,7 @@ bool SceneReader::readImage(const QJsonObject &o, const QString &path, SceneLaye
     if (!o.value(QLatin1String("image")).isString())
         return fail(p, QStringLiteral("expected a file name"));
     const QString name = o.value(QLatin1String("image")).toString();
-    QImageReader reader(QDir(m_baseDir).filePath(name));
+    QImageReader reader(QDir(baseFolder).filePath(name));
     // The size is checked before the pixels are decoded, so a huge picture
     // is refused without being allocated.
     const QSize size = reader.size();

@@ -37,9 +37,9 @@ public:
     virtual void SetStatusText(const QString &text) = 0;
     virtual QString StatusText() const = 0;
     // "Display" in multi-display mode, otherwise "Layer".
-    virtual QString LayerWord() const = 0;
+    QString LayerWord() const;
     // Grid colour and mode given to each new view.
-    virtual QPair<quint32, int> DefaultGrid() const = 0;
+    QPair<quint32, int> DefaultGrid() const;
 
     // n = -1 is the composite view.
     virtual void ShowLayerView(int n, bool show, bool adjust) = 0;

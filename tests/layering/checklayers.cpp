@@ -4,7 +4,8 @@
 // Scans every .h/.cpp under the ranked folders of SOURCE_ROOT (tests,
 // benchmarks and fuzz targets are not scanned) and prints file:line for each
 // #include that names a file in a folder of a higher rank, or of the same
-// rank but another folder. Exit status 1 when it found any, 2 on bad usage.
+// rank but another folder. Includes written relative to the including file
+// ("../views/x.h") are resolved against its folder first. Exit status 1 when it found any, 2 on bad usage.
 //
 // The ranks, bottom up, are the ones in README.md ("Layout"):
 //   simlink < imaging < dialogs < selection < paint < views < palette
@@ -97,6 +98,19 @@ bool isPublishLibrary(const std::string &path)
     return topFolder(path) == "publish" || path.rfind("noxel/", 0) == 0;
 }
 
+// The include as a path from the source root. A quoted include that starts
+// with "./" or "../" names a file beside the including one, so it is resolved
+// against the includer's folder: otherwise "../views/x.h" would have the
+// folder ".." and escape the check. A path that leaves the root stays as
+// "../..." and is not the tool's.
+std::string resolveInclude(const std::string &includer, const std::string &target)
+{
+    if (target.rfind("./", 0) != 0 && target.rfind("../", 0) != 0)
+        return target;
+    const fs::path joined = (fs::path(includer).parent_path() / target).lexically_normal();
+    return joined.generic_string();
+}
+
 bool isSource(const fs::path &p)
 {
     const std::string ext = p.extension().string();
@@ -139,7 +153,8 @@ int main(int argc, char **argv)
             std::smatch m;
             if (!std::regex_search(line, m, includeLine))
                 continue;
-            const std::string target = m[1].str();
+            const std::string written = m[1].str();
+            const std::string target = resolveInclude(file, written);
             if (isPublishLibrary(target)) {
                 if (topFolder(file) == "sim" || from == PlayerRank)
                     continue;
@@ -155,7 +170,11 @@ int main(int argc, char **argv)
                 continue;
             if (from == LeafRank && topFolder(target) == "simlink")
                 continue; // leaves may use the block layer
-            std::printf("%s:%d: includes %s, which is not below it\n", file.c_str(), number, target.c_str());
+            if (written == target)
+                std::printf("%s:%d: includes %s, which is not below it\n", file.c_str(), number, target.c_str());
+            else
+                std::printf("%s:%d: includes %s (%s), which is not below it\n", file.c_str(), number,
+                            written.c_str(), target.c_str());
             ++found;
         }
     }

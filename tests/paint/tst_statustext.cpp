@@ -9,7 +9,7 @@
 
 namespace {
 
-PointerStatus at(int kind, int x, int y)
+PointerStatus at(StatusKind kind, int x, int y)
 {
     PointerStatus s;
     s.title = QStringLiteral("Layer 0");

@@ -52,13 +52,13 @@ public:
 
     QWidget *SelectionParent() override { return this; }
     SelectionWidget *SelectionStrip() override { return strip; }
-    void ReportSelectionStatus(const QPoint &pixel, int kind) override { reports.append({pixel, kind}); }
+    void ReportSelectionStatus(const QPoint &pixel, StatusKind kind) override { reports.append({pixel, kind}); }
     void SelectionChanged(const QRect &rect) override { changes.append(rect); }
 
     QWidget view;
     RecordingTarget target;
     SelectionWidget *strip;
     SelectionRect *selection = nullptr;
-    QList<QPair<QPoint, int>> reports;
+    QList<QPair<QPoint, StatusKind>> reports;
     QList<QRect> changes;
 };

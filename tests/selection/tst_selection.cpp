@@ -144,7 +144,7 @@ private Q_SLOTS:
         // Two more complete one zoom step (3 + 2 = 5, 1 carried).
         moveTo(grab + QPoint(5, 0));
         QCOMPARE(sel->GetTopLeft(), QPoint(3, 2));
-        QCOMPARE(host.reports.last(), qMakePair(QPoint(3, 2), 5));
+        QCOMPARE(host.reports.last(), qMakePair(QPoint(3, 2), StatusSelectionMoved));
         QCOMPARE(posText(host.strip), QStringLiteral("(3 | 2)"));
         QCOMPARE(sizeText(host.strip), QStringLiteral("3 x 3"));
         QCOMPARE(host.changes.last(), QRect(3, 2, 3, 3));
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QMouseEvent hover(QEvent::MouseMove, local, sel->mapToGlobal(QPointF(local)), Qt::NoButton,
                           Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(sel, &hover);
-        QCOMPARE(host.reports.last().second, 3);
+        QCOMPARE(host.reports.last().second, StatusInSelection);
         QCOMPARE(sel->GetTopLeft(), QPoint(4, 2));
         QCOMPARE(sel->GetSize(), QSize(3, 3));
     }
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QMouseEvent move(QEvent::MouseMove, QPointF(9, 5), sel->mapToGlobal(QPointF(9, 5)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(sel, &move);
-        QCOMPARE(host.reports.last(), qMakePair(QPoint(4, 3), 3));
+        QCOMPARE(host.reports.last(), qMakePair(QPoint(4, 3), StatusInSelection));
     }
 
     void moveCursorWhileInsideANonEmptySelection()

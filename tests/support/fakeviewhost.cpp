@@ -17,11 +17,6 @@ void FakeViewHost::SetStatusText(const QString &text)
     statusTexts.append(text);
 }
 
-QString FakeViewHost::LayerWord() const
-{
-    return multiDisplay == 1 ? QStringLiteral("Display") : QStringLiteral("Layer");
-}
-
 void FakeViewHost::ShowLayerView(int n, bool show, bool adjust)
 {
     showCalls.append({ViewKind::Layer, n, show, adjust});

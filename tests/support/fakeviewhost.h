@@ -35,9 +35,6 @@ public:
 
     void SetStatusText(const QString &text) override;
     QString StatusText() const override { return statusText; }
-    // The main window's wording: "Display" when multiDisplay is 1.
-    QString LayerWord() const override;
-    QPair<quint32, int> DefaultGrid() const override { return qMakePair(defaultGridColor, defaultGridMode); }
     void ShowLayerView(int n, bool show, bool adjust) override;
     void ShowVirtView(int n, bool show, bool adjust) override;
     void ShowPaletteView(int n, bool show, bool adjust) override;

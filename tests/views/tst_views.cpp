@@ -223,6 +223,26 @@ private Q_SLOTS:
         }
     }
 
+    void newViewsTakeTheHostsDefaultGrid()
+    {
+        // The host's settings members, not a copy of them, give a new view
+        // its grid colour and mode.
+        const sim::LayerSpec s = spec(20, 20);
+        QVERIFY(pub->createLayer(0, s));
+        host->defaultGridColor = 0xFF123456u;
+        host->defaultGridMode = 1;
+        QCOMPARE(host->DefaultGrid(), qMakePair(0xFF123456u, 1));
+        ViewLayer view(host, infoOf(0, s));
+        QCOMPARE(view.gridColor, 0xFF123456u);
+        QCOMPARE(view.gridMode, 1);
+        host->defaultGridMode = 0;
+        ViewLayer other(host, infoOf(0, s));
+        QCOMPARE(other.gridMode, 0);
+        QCOMPARE(host->LayerWord(), QStringLiteral("Layer"));
+        host->multiDisplay = 1;
+        QCOMPARE(host->LayerWord(), QStringLiteral("Display"));
+    }
+
     void gridColourDialogEditsTheView()
     {
         const sim::LayerSpec s = spec(20, 20);

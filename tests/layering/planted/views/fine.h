@@ -2,3 +2,4 @@
 #include "dialogs/buttons.h"
 #include "Resource/embeddedart.h"
 #include <QWidget>
+#include "../paint/paintwidget.h"

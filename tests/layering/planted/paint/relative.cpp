@@ -1,0 +1,3 @@
+#include "../imaging/layerimage.h"
+#include "../views/viewwidget.h"
+#include "./planted.cpp"
