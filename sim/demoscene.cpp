@@ -153,6 +153,14 @@ void DemoScene::step(int frame)
         drawPointer();
 }
 
+void DemoScene::stepInput()
+{
+    if (readKeys())
+        drawText();
+    if (readPointer())
+        drawPointer();
+}
+
 QImage DemoScene::frameImage(int n, int height) const
 {
     return QImage(static_cast<uchar *>(noxel_layer_pixels(layers[n])), Layout[n].width, height,

@@ -44,6 +44,10 @@ public:
     // a layer's content counter changes only when its pixels or its window
     // changed.
     void step(int frame);
+    // Only the input: the typed line and the pointer layer are redrawn when
+    // the tool wrote something; every other layer is left as it is, so a
+    // reader never meets one of them half redrawn.
+    void stepInput();
 
     QString typedText() const { return typed; }
 

@@ -101,10 +101,16 @@ int main(int argc, char *argv[])
     int frame = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
-        if (stopRequested)
+        if (stopRequested) {
             app.quit();
-        else if (demo)
-            demo->step(options.still ? 1 : ++frame);
+        } else if (demo && options.still && frame > 0) {
+            // Standing still: the first frame once, then only what the
+            // input draws.
+            demo->stepInput();
+        } else if (demo) {
+            demo->step(options.still ? 1 : frame + 1);
+            ++frame;
+        }
     });
     timer.start(fromFile ? 50 : 1000 / options.fps);
     app.exec();
