@@ -196,8 +196,9 @@ void PaintComposite::paintEvent(QPaintEvent *event)
     // rows under the exposed rectangle are composed straight into the
     // magnified output; the grid outside them is drawn as for any scene
     // without an image.
+    const DiffMask *marks = view->differences();
     const bool shaded = (view->paintSettings().highlightSelection && validSelection().isValid())
-                        || view->differences();
+                        || (marks && marks->count > 0);
     const QRect area = QRect(part.left() * z, part.top() * z, part.width() * z, part.height() * z) & exposed;
     if (!shaded && paintComposed(painter, area, part, scene)) {
         for (const QRect &r : QRegion(exposed) - QRegion(area)) {

@@ -21,13 +21,6 @@ constexpr double MaxSpeed = 1000.0;
 // Longest wait accepted, so that the milliseconds fit an int.
 constexpr double MaxWaitSeconds = 24.0 * 3600.0;
 
-void printLine(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
-
 int usageError(const QString &text)
 {
     printLine(stderr, text);
@@ -96,6 +89,13 @@ int runReplayCommand(const QCommandLineParser &parser)
     const ReplayResult &result = replayer.result();
     printLine(result.status == ReplayResult::AllWritten ? stdout : stderr, result.message);
     return result.status;
+}
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
 } // namespace replay

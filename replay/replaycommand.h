@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <cstdio>
+
 class QCommandLineParser;
 
 // "--replay FILE [--speed X] [--wait S]" on the command line: no window and
@@ -15,5 +19,9 @@ bool replayRequested(const QCommandLineParser &parser);
 // 0 every event written, 4 some keys not taken, 1 no simulation, 2 bad
 // usage or a bad file.
 int runReplayCommand(const QCommandLineParser &parser);
+
+// One line of the command line's output, flushed at once so that a script
+// reading it sees each line as it comes (the other commands use it too).
+void printLine(FILE *stream, const QString &text);
 
 } // namespace replay

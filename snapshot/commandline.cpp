@@ -13,6 +13,8 @@
 
 namespace snapshot {
 
+using replay::printLine;
+
 namespace {
 
 constexpr int PollMs = 25;
@@ -20,12 +22,6 @@ constexpr int DefaultWaitSeconds = 5;
 // Longest wait accepted, so that the milliseconds fit an int.
 constexpr double MaxWaitSeconds = 24.0 * 3600.0;
 
-void printLine(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
 
 bool isOurOption(const char *arg)
 {

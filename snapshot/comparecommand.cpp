@@ -1,5 +1,6 @@
 #include "snapshot/comparecommand.h"
 
+#include "replay/replaycommand.h"
 #include "snapshot/commandline.h"
 #include "snapshot/reference.h"
 
@@ -7,16 +8,7 @@
 
 namespace snapshot {
 
-namespace {
-
-void printLine(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
-
-} // namespace
+using replay::printLine;
 
 int runCompare(const CompareRequest &request)
 {
