@@ -187,20 +187,13 @@ void PaintComposite::paintEvent(QPaintEvent *event)
     const QRect shown(QPoint(scene.origin.x() / z, scene.origin.y() / z),
                       QSize(visible.width() / z, visible.height() / z));
     const QRect part = exposedPixels(shown, QPoint(shown.left() * z, shown.top() * z), z, exposed);
-    if (part.isEmpty()) {
-        painter.fillRect(exposed, palette().brush(backgroundRole()));
-        paintMagnified(painter, exposed, scene, cache);
-        return;
-    }
-    // Without a highlighted selection or marked differences the display
-    // rows under the exposed rectangle are composed straight into the
-    // magnified output; the grid outside them is drawn as for any scene
-    // without an image.
-    const DiffMask *marks = view->differences();
-    const bool shaded = (view->paintSettings().highlightSelection && validSelection().isValid())
-                        || (marks && marks->count > 0);
+    // Every exposed pixel is painted: what lies beyond the display shows
+    // the widget's background colour under the grid.
     const QRect area = QRect(part.left() * z, part.top() * z, part.width() * z, part.height() * z) & exposed;
-    if (!shaded && paintComposed(painter, area, part, scene)) {
+    if (!part.isEmpty() && !imageFinished() && paintComposed(painter, area, part, scene)) {
+        // Nothing draws over the image: the display rows under the exposed
+        // rectangle went straight into the magnified output; the grid
+        // outside them is drawn as for any scene without an image.
         for (const QRect &r : QRegion(exposed) - QRegion(area)) {
             painter.fillRect(r, palette().brush(backgroundRole()));
             paintMagnified(painter, r, scene, cache);
@@ -208,12 +201,13 @@ void PaintComposite::paintEvent(QPaintEvent *event)
         return;
     }
     painter.fillRect(exposed, palette().brush(backgroundRole()));
-    CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
-    shadeSelection(image, false);
-    markDifferences(image);
-    scene.image = image;
-    scene.imagePos = QPoint(part.left() * z, part.top() * z);
-    scene.scale = z;
-    scene.imageOpaque = true;
+    if (!part.isEmpty()) {
+        CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
+        finishImage(image);
+        scene.image = image;
+        scene.imagePos = QPoint(part.left() * z, part.top() * z);
+        scene.scale = z;
+        scene.imageOpaque = true;
+    }
     paintMagnified(painter, exposed, scene, cache);
 }

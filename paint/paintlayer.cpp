@@ -133,45 +133,44 @@ void PaintLayer::paintEvent(QPaintEvent *event)
 
     // A view without a block (it vanished before the view was built) shows
     // its background and, like every view, the grid.
-    if (view->GetRecord().isNull()) {
-        note();
-        paintMagnified(painter, exposed, scene, cache);
-        return;
-    }
+    if (!view->GetRecord().isNull())
+        placeImage(scene, exposed);
+    note();
+    paintMagnified(painter, exposed, scene, cache);
+}
 
+void PaintLayer::placeImage(MagnifyScene &scene, const QRect &exposed)
+{
     const int z = scene.zoom;
     const QSize visible = view->GetVisibleSize();
     const QRect content = contentRect(visible, z, view->GetScrollPos(), layerWidth(), layerHeight());
     const QSize target((visible.width() / z) * z, (visible.height() / z) * z);
-    if (!content.isEmpty() && !target.isEmpty()) {
-        const QSize scaled = content.size().scaled(target, Qt::KeepAspectRatioByExpanding);
-        if (scaled == QSize(content.width() * z, content.height() * z)) {
-            // Whole zoom blocks: read only the layer pixels under the
-            // exposed rectangle and magnify them while drawing.
-            const QRect part = exposedPixels(content, scene.origin, z, exposed);
-            if (!part.isEmpty()) {
-                CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
-                shadeSelection(image, true);
-                markDifferences(image);
-                scene.image = image;
-                scene.imagePos = QPoint(scene.origin.x() + (part.left() - content.left()) * z,
-                                        scene.origin.y() + (part.top() - content.top()) * z);
-                scene.scale = z;
-            }
-        } else {
-            // The layer grew past the view's image size: the visible part is
-            // stretched, keeping its aspect ratio, until it covers the
-            // target. Only the target's part of that stretch is made: a
-            // layer grown to a far other shape reaches far beyond it.
-            CImage image = contentImage();
-            shadeSelection(image, true);
-            scene.image = stretchedPart(image, scaled, target);
-            scene.imagePos = scene.origin;
-            scene.scale = 1;
-        }
+    if (content.isEmpty() || target.isEmpty())
+        return;
+    const QSize scaled = content.size().scaled(target, Qt::KeepAspectRatioByExpanding);
+    if (scaled == QSize(content.width() * z, content.height() * z)) {
+        // Whole zoom blocks: read only the layer pixels under the exposed
+        // rectangle and magnify them while drawing.
+        const QRect part = exposedPixels(content, scene.origin, z, exposed);
+        if (part.isEmpty())
+            return;
+        CImage image = readImage(part.left(), part.top(), part.right(), part.bottom());
+        finishImage(image);
+        scene.image = image;
+        scene.imagePos = QPoint(scene.origin.x() + (part.left() - content.left()) * z,
+                                scene.origin.y() + (part.top() - content.top()) * z);
+        scene.scale = z;
+        return;
     }
-    note();
-    paintMagnified(painter, exposed, scene, cache);
+    // The layer grew past the view's image size: the visible part is
+    // stretched, keeping its aspect ratio, until it covers the target. Only
+    // the target's part of that stretch is made: a layer grown to a far
+    // other shape reaches far beyond it.
+    CImage image = contentImage();
+    finishImage(image);
+    scene.image = stretchedPart(image, scaled, target);
+    scene.imagePos = scene.origin;
+    scene.scale = 1;
 }
 
 PaintVirt::PaintVirt(QWidget *parent, PaintSource *source)

@@ -24,6 +24,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Reads the image under the exposed rectangle, finished with overlays
+    // and shading, into the scene; leaves it without one when nothing of
+    // the layer shows there.
+    void placeImage(MagnifyScene &scene, const QRect &exposed);
 
     // The colour table of an indexed read; empty for a true-colour layout.
     QVector<QRgb> paletteFor(const LayerLayout &layout) const;

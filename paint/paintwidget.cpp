@@ -24,6 +24,7 @@ PaintWidget::PaintWidget(QWidget *parent, PaintSource *source)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::ClickFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    overlays.append(&diffOverlay);
 }
 
 PaintWidget::~PaintWidget()
@@ -103,32 +104,52 @@ bool PaintWidget::setLayerBackground(MagnifyScene &scene) const
     return false;
 }
 
-void PaintWidget::shadeSelection(CImage &image, bool convert) const
+void PaintWidget::addOverlay(PaintOverlay *overlay)
 {
-    const QRect sel = validSelection();
-    if (!view->paintSettings().highlightSelection || !sel.isValid() || image.isNull())
-        return;
-    if (convert && image.colorCount() != 0)
-        image = image.toArgb32();
-    image.shadeOutside(sel.left(), sel.top(), sel.right(), sel.bottom());
+    if (overlay && !overlays.contains(overlay)) {
+        overlays.append(overlay);
+        update();
+    }
 }
 
-void PaintWidget::markDifferences(CImage &image) const
+void PaintWidget::removeOverlay(PaintOverlay *overlay)
 {
-    const DiffMask *marks = view->differences();
-    if (!marks || marks->count == 0 || image.isNull())
-        return;
-    const int right = qMin(image.right, marks->width - 1);
-    const int bottom = qMin(image.bottom, marks->height - 1);
-    for (int y = qMax(0, image.top); y <= bottom; ++y) {
-        for (int x = qMax(0, image.left); x <= right; ++x) {
-            if (!marks->at(x, y))
-                continue;
-            if (image.colorCount() != 0)
-                image = image.toArgb32();
-            reinterpret_cast<QRgb *>(image.scanLine(y - image.top))[x - image.left] = DiffHighlight;
-        }
+    if (overlays.removeAll(overlay) > 0)
+        update();
+}
+
+bool PaintWidget::imageFinished() const
+{
+    if (view->paintSettings().highlightSelection && validSelection().isValid())
+        return true;
+    for (const PaintOverlay *overlay : overlays) {
+        if (overlay->isActive())
+            return true;
     }
+    return false;
+}
+
+void PaintWidget::finishImage(CImage &image)
+{
+    if (image.isNull())
+        return;
+    const QRect sel = validSelection();
+    const bool shade = view->paintSettings().highlightSelection && sel.isValid();
+    for (PaintOverlay *overlay : std::as_const(overlays)) {
+        if (!overlay->isActive())
+            continue;
+        if (image.colorCount() != 0)
+            image = image.toArgb32();
+        if (image.isNull())
+            return;
+        overlay->apply(image);
+    }
+    if (!shade)
+        return;
+    if (image.colorCount() != 0)
+        image = image.toArgb32();
+    if (!image.isNull())
+        image.shadeOutside(sel.left(), sel.top(), sel.right(), sel.bottom());
 }
 
 QRect PaintWidget::exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed)

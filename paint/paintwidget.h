@@ -3,6 +3,7 @@
 #include "imaging/cimage.h"
 #include "imaging/layerimage.h"
 #include "paint/handtool.h"
+#include "paint/diffoverlay.h"
 #include "paint/magnify.h"
 #include "paint/paintsource.h"
 #include "paint/selectiontool.h"
@@ -78,6 +79,12 @@ public:
     // Repaints those pixels only (nothing when there are none).
     void RepaintBackground();
 
+    // Overlays drawn over the image (paint/paintoverlay.h), in the order
+    // added. The widget does not own them; one that goes before the widget
+    // removes itself first.
+    void addOverlay(PaintOverlay *overlay);
+    void removeOverlay(PaintOverlay *overlay);
+
     // Pointer tools and the selection.
     // Selects layer pixels left..right by top..bottom (inclusive). Without
     // a selection the view's selection tool is switched on first.
@@ -152,12 +159,14 @@ protected:
     // The pixels of rectangle pixels (image coordinates) that, drawn from
     // widget point at with zoom-sized blocks, cover part of exposed.
     static QRect exposedPixels(const QRect &pixels, QPoint at, int zoom, const QRect &exposed);
-    // Darkens the image outside the valid selection when "HighlightSelection"
-    // is on; an indexed image is converted to 32 bits first when convert is set.
-    void shadeSelection(CImage &image, bool convert) const;
-    // Paints the pixels of the image that differ from the reference in
-    // DiffHighlight, before magnification, so the grid still shows over them.
-    void markDifferences(CImage &image) const;
+    // Whether an overlay draws, or the selection shading darkens: then a
+    // paint must read an image and finish it.
+    bool imageFinished() const;
+    // The last steps of every read image before magnification: the active
+    // overlays, then the darkening outside the valid selection when
+    // "HighlightSelection" is on. An indexed image becomes 32-bit first when
+    // either draws on it.
+    void finishImage(CImage &image);
 
     PaintSource *view = nullptr;
     quint8 pointerState = 0;
@@ -169,4 +178,6 @@ protected:
     SelectionTool selectionTool{this};
     MagnifyCache cache;
     QRegion backgroundShown;
+    DiffOverlay diffOverlay{view};
+    QList<PaintOverlay *> overlays;
 };
