@@ -1,5 +1,7 @@
 #include "imaging/pixelkernels.h"
 
+#include <QtAlgorithms>
+
 #include <cstring>
 
 // Four pixels at a time wherever the compiler targets SSE2 (every x86-64);
@@ -345,6 +347,133 @@ void blendRowOverPremultiplied(const uchar *src, quint32 *dst, qint64 n)
 #endif
     for (; i < n; ++i)
         dst[i] = blendPixel(load32(src + 4 * i), dst[i]);
+}
+
+namespace {
+
+inline quint64 load64(const uchar *p)
+{
+    quint64 v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Byte positions counted in memory order, whatever the word's byte order.
+inline int firstByteOf(quint64 x)
+{
+    return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? qCountTrailingZeroBits(x) / 8 : qCountLeadingZeroBits(x) / 8;
+}
+inline int lastByteOf(quint64 x)
+{
+    return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? 7 - qCountLeadingZeroBits(x) / 8 : 7 - qCountTrailingZeroBits(x) / 8;
+}
+
+#if defined(NOXEL_AVX2)
+// 32 bytes at a time from *i on; -1 (with *i at the bytes left) when no
+// difference was found.
+NOXEL_TARGET_AVX2 qint64 forwardAvx2(const uchar *a, const uchar *b, qint64 *i, qint64 n)
+{
+    for (; *i + 32 <= n; *i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(a + *i));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + *i));
+        const quint32 same = quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, y)));
+        if (same != 0xFFFFFFFFu)
+            return *i + qCountTrailingZeroBits(~same);
+    }
+    return -1;
+}
+
+// 32 bytes at a time below *end, not below from.
+NOXEL_TARGET_AVX2 qint64 backwardAvx2(const uchar *a, const uchar *b, qint64 from, qint64 *end)
+{
+    for (; *end - 32 >= from; *end -= 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(a + *end - 32));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + *end - 32));
+        const quint32 same = quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, y)));
+        if (same != 0xFFFFFFFFu)
+            return *end - 32 + 31 - qCountLeadingZeroBits(~same);
+    }
+    return -1;
+}
+#endif
+
+// First differing byte of a and b in [from, n), or -1.
+qint64 scanForward(const uchar *a, const uchar *b, qint64 from, qint64 n)
+{
+    qint64 i = from;
+#if defined(NOXEL_AVX2)
+    if (kernelSet() == KernelSet::Avx2) {
+        const qint64 k = forwardAvx2(a, b, &i, n);
+        if (k >= 0)
+            return k;
+    }
+#endif
+#if defined(NOXEL_SSE2)
+    if (kernelSet() != KernelSet::Plain) {
+        for (; i + 16 <= n; i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            const int same = _mm_movemask_epi8(_mm_cmpeq_epi8(x, y));
+            if (same != 0xFFFF)
+                return i + qCountTrailingZeroBits(~unsigned(same) & 0xFFFFu);
+        }
+    }
+#endif
+    for (; i + 8 <= n; i += 8) {
+        const quint64 d = load64(a + i) ^ load64(b + i);
+        if (d)
+            return i + firstByteOf(d);
+    }
+    for (; i < n; ++i)
+        if (a[i] != b[i])
+            return i;
+    return -1;
+}
+
+// Last differing byte of a and b in [from, n), searched from n down; from
+// itself is known to differ.
+qint64 scanBackward(const uchar *a, const uchar *b, qint64 from, qint64 n)
+{
+    qint64 end = n; // bytes [from, end) are still to search
+#if defined(NOXEL_AVX2)
+    if (kernelSet() == KernelSet::Avx2) {
+        const qint64 k = backwardAvx2(a, b, from, &end);
+        if (k >= 0)
+            return k;
+    }
+#endif
+#if defined(NOXEL_SSE2)
+    if (kernelSet() != KernelSet::Plain) {
+        for (; end - 16 >= from; end -= 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + end - 16));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + end - 16));
+            const unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) & 0xFFFFu;
+            if (differ)
+                return end - 16 + 31 - qCountLeadingZeroBits(differ);
+        }
+    }
+#endif
+    for (; end - 8 >= from; end -= 8) {
+        const quint64 d = load64(a + end - 8) ^ load64(b + end - 8);
+        if (d)
+            return end - 8 + lastByteOf(d);
+    }
+    for (; end > from; --end)
+        if (a[end - 1] != b[end - 1])
+            return end - 1;
+    return from;
+}
+
+} // namespace
+
+bool findDifference(const uchar *a, const uchar *b, qint64 n, qint64 *first, qint64 *last)
+{
+    const qint64 f = n > 0 ? scanForward(a, b, 0, n) : -1;
+    if (f < 0)
+        return false;
+    *first = f;
+    *last = scanBackward(a, b, f, n);
+    return true;
 }
 
 void premultiplyRow(const quint32 *src, quint32 *out, qint64 n)

@@ -91,6 +91,12 @@ void blendPremultipliedRow(const quint32 *p, quint32 *out, qint64 n);
 // one pass.
 void premultiplyBlendRow(const quint32 *src, quint32 *out, qint64 n);
 
+// Where two runs of n bytes differ: false when they are equal; otherwise
+// *first and *last are the first and the last differing byte. The first is
+// searched from the left, the last from the right down to the first, so the
+// bytes between the two are not compared and an equal run costs one pass.
+bool findDifference(const uchar *a, const uchar *b, qint64 n, qint64 *first, qint64 *last);
+
 // Qt's premultiplication and byte multiplication (x * a / 255 per channel,
 // rounded the way Qt rounds). The scalar definition every kernel matches.
 inline quint32 byteMul(quint32 x, quint32 a)

@@ -1,0 +1,110 @@
+#include "imaging/framechanges.h"
+
+#include "imaging/layergeometry.h"
+#include "imaging/pixelkernels.h"
+
+#include <cstring>
+
+using namespace imaging;
+
+bool FrameCopy::sameLayout(const LayerLayout &l) const
+{
+    return !pixels.empty() && block == l.block && format == l.format && bytesPerPixel == l.bytesPerPixel
+           && rowPixels == l.rowPixels && bytesPerLine == l.bytesPerLine && originX == l.originX
+           && originY == l.originY && negativeIsNone == l.negativeIsNone;
+}
+
+void FrameCopy::clear()
+{
+    held = QRect();
+    block = BlockView();
+    addressed = false;
+    // Freed, not only emptied: a hidden view keeps no copy.
+    std::vector<uchar>().swap(pixels);
+}
+
+QRect FrameCopy::area() const
+{
+    return held;
+}
+
+void FrameCopy::copyRows(int left, int right, int top, int bottom)
+{
+    if (!addressed)
+        return;
+    const qint64 rowBytes = qint64(held.width()) * bytesPerPixel;
+    const ReadGeometry geo(block, first, bytesPerLine, bytesPerPixel, held.width(), held.height());
+    for (int y = top; y <= bottom; ++y) {
+        const RowSpan r = geo.row(y);
+        const qint64 from = qMax<qint64>(r.begin, left);
+        const qint64 to = qMin<qint64>(r.end, qint64(right) + 1);
+        if (!r.data || from >= to)
+            continue;
+        std::memcpy(pixels.data() + y * rowBytes + from * bytesPerPixel, r.data + (from - r.begin) * bytesPerPixel,
+                    size_t((to - from) * bytesPerPixel));
+    }
+}
+
+bool FrameCopy::update(const LayerLayout &layout, const QRect &area, QVector<ChangedSpan> *spans,
+                       const SpanVisitor &visit)
+{
+    const int bpp = layout.bytesPerPixel;
+    if (area.isEmpty() || layout.block.isNull() || (bpp != 1 && bpp != 4)
+        || !withinLimit(area.width(), area.height(), bpp)) {
+        clear();
+        return false;
+    }
+    if (area != held || !sameLayout(layout)) {
+        held = area;
+        block = layout.block;
+        format = layout.format;
+        bytesPerPixel = bpp;
+        rowPixels = layout.rowPixels;
+        bytesPerLine = layout.bytesPerLine;
+        originX = layout.originX;
+        originY = layout.originY;
+        negativeIsNone = layout.negativeIsNone;
+        // A rectangle without an address (or one beyond any block) has only
+        // absent pixels, which keep the fixed value 0.
+        addressed = addressOf(layout, area.left(), area.top(), &first) == Address::Ok;
+        std::vector<uchar>().swap(pixels);
+        pixels.assign(size_t(area.width()) * size_t(area.height()) * size_t(bpp), 0);
+        copyRows(0, area.width() - 1, 0, area.height() - 1);
+        return false;
+    }
+    if (!addressed)
+        return true;
+    const qint64 rowBytes = qint64(held.width()) * bpp;
+    const ReadGeometry geo(block, first, bytesPerLine, bpp, held.width(), held.height());
+    for (int y = 0; y < held.height(); ++y) {
+        const RowSpan r = geo.row(y);
+        if (!r.data)
+            continue;
+        uchar *kept = pixels.data() + y * rowBytes + r.begin * bpp;
+        qint64 firstByte = 0, lastByte = 0;
+        if (!findDifference(kept, r.data, (r.end - r.begin) * bpp, &firstByte, &lastByte))
+            continue;
+        const qint64 from = firstByte / bpp;
+        const qint64 to = lastByte / bpp;
+        ChangedSpan span;
+        span.row = held.top() + y;
+        span.first = held.left() + int(r.begin + from);
+        span.last = held.left() + int(r.begin + to);
+        if (spans)
+            spans->append(span);
+        if (visit)
+            visit(span, kept + from * bpp, r.data + from * bpp);
+        std::memcpy(kept + from * bpp, r.data + from * bpp, size_t((to - from + 1) * bpp));
+    }
+    return true;
+}
+
+void FrameCopy::take(const LayerLayout &layout, const QRect &part)
+{
+    if (!sameLayout(layout))
+        return;
+    const QRect p = part & held;
+    if (p.isEmpty())
+        return;
+    copyRows(p.left() - held.left(), p.right() - held.left(), p.top() - held.top(), p.bottom() - held.top());
+}
