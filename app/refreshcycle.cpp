@@ -77,6 +77,7 @@ void MainWindow::OnTimerRedraw()
     if (changed && compositeView) {
         compositeView->UpdateComparison();
         compositeView->RepaintImage();
+        compositeView->NoteContentChange();
     }
     inspectorHost->Tick();
 }

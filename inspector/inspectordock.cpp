@@ -18,7 +18,7 @@
 
 namespace {
 
-enum Column { ColTitle, ColPixel, ColCovers, ColStored, ColShown, ColRate, ColumnCount };
+enum Column { ColTitle, ColPixel, ColCovers, ColStored, ColShown, ColRate, ColChanges, ColumnCount };
 
 void setCell(QTableWidget *table, int row, int column, const QString &text)
 {
@@ -62,7 +62,7 @@ InspectorDock::InspectorDock(QWidget *parent)
     table = new QTableWidget(0, ColumnCount, body);
     table->setHorizontalHeaderLabels(
         {QStringLiteral("Layer"), QStringLiteral("Pixel"), QStringLiteral("Covers"), QStringLiteral("Stored"),
-         QStringLiteral("Shown"), QStringLiteral("Updates/s")});
+         QStringLiteral("Shown"), QStringLiteral("Updates/s"), QStringLiteral("Changes (10 s)")});
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -210,6 +210,34 @@ void InspectorDock::OnTimerRefresh()
         }
     }
     ShowRates();
+    ShowChanges();
+}
+
+void InspectorDock::SetCompositeView(ViewWidget *view)
+{
+    compositeView = view;
+}
+
+void InspectorDock::ShowChanges()
+{
+    // The counts move with the clock, not only with the counters: read on
+    // every tick, from the views whose heat map is on.
+    const int n = qMin(int(current.layers.size()), table->rowCount() - 1);
+    for (int i = 0; i < n && layerViews && i < layerViews->size(); ++i) {
+        inspector::LayerRow &row = current.layers[i];
+        const int c = row.covers ? layerViews->at(i)->ChangesAt(row.layerPixel) : -1;
+        if (c != row.changes || !table->item(i, ColChanges)) {
+            row.changes = c;
+            setCell(table, i, ColChanges, inspector::changesText(c));
+        }
+    }
+    if (table->rowCount() == 0)
+        return;
+    const int c = compositeView && !current.composite.isEmpty() ? compositeView->ChangesAt(current.display) : -1;
+    if (c != current.compositeChanges || !table->item(table->rowCount() - 1, ColChanges)) {
+        current.compositeChanges = c;
+        setCell(table, table->rowCount() - 1, ColChanges, inspector::changesText(c));
+    }
 }
 
 void InspectorDock::ShowInspection()

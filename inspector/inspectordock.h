@@ -1,11 +1,13 @@
 #pragma once
 
 #include "inspector/pixelinspect.h"
+#include "views/viewwidget.h"
 
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
@@ -28,6 +30,9 @@ public:
     // The main window's list of layer views (read only; empty while no
     // simulation runs). Null detaches the dock.
     void SetLayerViews(const QList<ViewLayer *> *views);
+    // The composite view, whose heat map the composite row reads (null
+    // without one).
+    void SetCompositeView(ViewWidget *view);
 
     QLabel *PositionLabel() const { return positionLabel; }
     QLabel *WatchLabel() const { return watchLabel; }
@@ -68,10 +73,12 @@ private:
     bool CountersChanged();
     void ShowInspection();
     void ShowRates();
+    void ShowChanges();
     void AddHistoryItem(const inspector::HistoryEntry &entry);
     void StartWatch(QPoint display);
 
     const QList<ViewLayer *> *layerViews = nullptr;
+    QPointer<ViewWidget> compositeView;
     QLabel *positionLabel = nullptr;
     QLabel *watchLabel = nullptr;
     QTableWidget *table = nullptr;

@@ -168,22 +168,27 @@ QString changeText(const HistoryEntry &entry, const QStringList &titles)
     return parts.join(QStringLiteral("; "));
 }
 
+QString changesText(int changes)
+{
+    return changes < 0 ? QString() : QString::number(changes);
+}
+
 QString tableText(const Inspection &inspection, const QList<int> &rates)
 {
     QStringList lines;
     lines.append(QStringLiteral("Display position\t%1, %2").arg(inspection.display.x()).arg(inspection.display.y()));
-    lines.append(QStringLiteral("Layer\tPixel\tCovers\tStored\tShown\tUpdates/s"));
+    lines.append(QStringLiteral("Layer\tPixel\tCovers\tStored\tShown\tUpdates/s\tChanges (10 s)"));
     for (int i = 0; i < inspection.layers.size(); ++i) {
         const LayerRow &r = inspection.layers.at(i);
         lines.append(QStringList{r.title, QStringLiteral("%1, %2").arg(r.layerPixel.x()).arg(r.layerPixel.y()),
                                  r.covers ? QStringLiteral("yes") : QStringLiteral("no"), r.stored, r.shown,
-                                 QString::number(i < rates.size() ? rates.at(i) : 0)}
+                                 QString::number(i < rates.size() ? rates.at(i) : 0), changesText(r.changes)}
                          .join(QLatin1Char('\t')));
     }
     lines.append(QStringList{QStringLiteral("Composite"),
                              QStringLiteral("%1, %2").arg(inspection.display.x()).arg(inspection.display.y()),
                              inspection.composite.isEmpty() ? QStringLiteral("no") : QStringLiteral("yes"), QString(),
-                             inspection.composite, QString()}
+                             inspection.composite, QString(), changesText(inspection.compositeChanges)}
                      .join(QLatin1Char('\t')));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

@@ -38,6 +38,7 @@ struct LayerRow
     QString stored;     // "AARRGGBB", or "#7 → FF1A2B3C"; empty when not covering;
                         // while comparing, followed by " (reference AARRGGBB)"
     QString shown;      // "AARRGGBB" after the transparency rules; empty when not covering
+    int changes = -1;   // changes in the last 10 s under the view's heat map; -1 without
 };
 
 struct Inspection
@@ -47,7 +48,11 @@ struct Inspection
     // The composite's blended colour; empty when the display publishes no
     // size or the position lies outside it.
     QString composite;
+    int compositeChanges = -1;
 };
+
+// A count of changes as the table shows it: empty for -1.
+QString changesText(int changes);
 
 // Eight upper-case hexadecimal digits.
 QString hexColor(quint32 argb);

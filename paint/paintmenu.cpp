@@ -49,6 +49,16 @@ QString WatchTip(const QPoint &pixel)
     return QStringLiteral("Watch the pixel at (%1,%2) in the pixel inspector.").arg(pixel.x()).arg(pixel.y());
 }
 
+QString UpdatesTip(const QString &title)
+{
+    return QStringLiteral("Highlight the pixels of %1 that change, fading out over one second.").arg(title);
+}
+
+QString HeatMapTip(const QString &title)
+{
+    return QStringLiteral("Show how often each pixel of %1 changed in the last 10 seconds.").arg(title);
+}
+
 QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAction *> &zoomActions,
                       QMenu **zoomMenu)
 {
@@ -101,6 +111,19 @@ QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAc
     QAction *watch = menu->addAction(QStringLiteral("&Watch pixel"));
     watch->setStatusTip(WatchTip(state.contextPos));
     QObject::connect(watch, &QAction::triggered, owner, &PaintWidget::OnWatchPixelTriggered);
+
+    menu->addSeparator();
+    QAction *updates = menu->addAction(QStringLiteral("Show &updates"));
+    updates->setCheckable(true);
+    updates->setChecked(state.updatesShown);
+    updates->setStatusTip(UpdatesTip(state.title));
+    QObject::connect(updates, &QAction::toggled, owner, &PaintWidget::OnShowUpdatesToggled);
+
+    QAction *heat = menu->addAction(QStringLiteral("&Heat map"));
+    heat->setCheckable(true);
+    heat->setChecked(state.heatMapShown);
+    heat->setStatusTip(HeatMapTip(state.title));
+    QObject::connect(heat, &QAction::toggled, owner, &PaintWidget::OnHeatMapToggled);
     return menu;
 }
 
@@ -114,6 +137,8 @@ void PaintWidget::contextMenuEvent(QContextMenuEvent *event)
     state.title = view->GetTitle();
     state.zoom = view->zoomFactor();
     state.gridOn = view->grid().on;
+    state.updatesShown = view->UpdatesShown();
+    state.heatMapShown = view->HeatMapShown();
     state.hasSelection = Selection() != nullptr || validSelection().isValid();
     state.contextPos = contextPos;
 
@@ -137,6 +162,16 @@ void PaintWidget::OnZoomTriggered()
     const int at = zoomActions.indexOf(qobject_cast<QAction *>(sender()));
     if (at >= 0 && at < ZoomLevels)
         view->SetZoom(ZoomLevelFactors[at]);
+}
+
+void PaintWidget::OnShowUpdatesToggled(bool on)
+{
+    view->ShowUpdates(on);
+}
+
+void PaintWidget::OnHeatMapToggled(bool on)
+{
+    view->ShowHeatMap(on);
 }
 
 void PaintWidget::OnGridToggled(bool on)

@@ -15,6 +15,8 @@ struct PaintMenuState
     QString title;
     int zoom = 1;
     bool gridOn = false;
+    bool updatesShown = false;
+    bool heatMapShown = false;
     bool hasSelection = false;
     QPoint contextPos;
 };
@@ -27,6 +29,8 @@ QString CopyColorTip(const QPoint &pixel);
 QString EditSelectionTip();
 QString CloseTip(const QString &title);
 QString WatchTip(const QPoint &pixel);
+QString UpdatesTip(const QString &title);
+QString HeatMapTip(const QString &title);
 
 // Builds a new context menu for owner, every item connected to owner's
 // slots. The menu and its zoom submenu (handed out through zoomMenu) are

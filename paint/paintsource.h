@@ -61,6 +61,11 @@ public:
     // While the display is compared with a reference: which of the image's
     // pixels differ from it; null otherwise.
     virtual const DiffMask *differences() { return nullptr; }
+    // Update flashes and the redraw heat map over the view's image.
+    virtual bool UpdatesShown() const { return false; }
+    virtual void ShowUpdates(bool) {}
+    virtual bool HeatMapShown() const { return false; }
+    virtual void ShowHeatMap(bool) {}
 
     // The context menu and key input act through these on the view.
     // The view's name, for the menu's title and texts.

@@ -3,6 +3,8 @@
 #include "dialogs/artwork.h"
 #include "dialogs/gridsetting.h"
 
+#include <algorithm>
+
 int zoomedExtent(qint64 size, qint64 zoom)
 {
     if (size <= 0 || zoom <= 0)
@@ -116,6 +118,22 @@ void PaintWidget::removeOverlay(PaintOverlay *overlay)
 {
     if (overlays.removeAll(overlay) > 0)
         update();
+}
+
+void PaintWidget::updatePixels(const QRect &pixels)
+{
+    if (pixels.isEmpty())
+        return;
+    const qint64 z = qMax(1, view->zoomFactor());
+    const QRect widget = rect();
+    // In 64 bits, cut to the widget, so no far pixel overflows.
+    const auto cut = [](qint64 v, int extent) { return std::clamp<qint64>(v, 0, extent); };
+    const qint64 l = cut(pixels.left() * z, widget.width());
+    const qint64 t = cut(pixels.top() * z, widget.height());
+    const qint64 r = cut((qint64(pixels.right()) + 1) * z, widget.width());
+    const qint64 b = cut((qint64(pixels.bottom()) + 1) * z, widget.height());
+    if (r > l && b > t)
+        update(QRect(int(l), int(t), int(r - l), int(b - t)));
 }
 
 bool PaintWidget::imageFinished() const

@@ -84,6 +84,9 @@ public:
     // removes itself first.
     void addOverlay(PaintOverlay *overlay);
     void removeOverlay(PaintOverlay *overlay);
+    // Repaints the widget pixels that show the given layer (or display)
+    // pixels at the view's zoom.
+    void updatePixels(const QRect &pixels);
 
     // Pointer tools and the selection.
     // Selects layer pixels left..right by top..bottom (inclusive). Without
@@ -132,6 +135,8 @@ Q_SIGNALS:
 public Q_SLOTS:
     void OnZoomTriggered();
     void OnGridToggled(bool on);
+    void OnShowUpdatesToggled(bool on);
+    void OnHeatMapToggled(bool on);
     void OnFitToSizeTriggered();
     void OnCopyTriggered();
     void OnCopyColorTriggered();

@@ -17,6 +17,8 @@ struct ViewState
     int gridMode = 0;
     bool gridOn = false;
     bool hidden = false;
+    bool updatesShown = false;
+    bool heatMapShown = false;
     // Inclusive selection rectangle in image pixels; (0, 0, -1, -1) for none.
     int selLeft = 0;
     int selTop = 0;

@@ -62,6 +62,16 @@ LayerInfoWidget::LayerInfoWidget(ViewWidget *view)
     compareLabel->setToolTip(QStringLiteral("Pixels that differ from the reference snapshot"));
     compareLabel->hide();
     grid->addWidget(compareLabel, 2, 0, 1, 2);
+    ratesLabel = new QLabel(this);
+    ratesLabel->setToolTip(QStringLiteral("Content changes per second and bytes rewritten per second, over the last 10 seconds"));
+    ratesLabel->hide();
+    grid->addWidget(ratesLabel, 3, 0, 1, 2);
+}
+
+void LayerInfoWidget::ShowRates(const QString &text)
+{
+    ratesLabel->setText(text);
+    ratesLabel->setHidden(text.isEmpty());
 }
 
 void LayerInfoWidget::ShowComparison(const QString &text)

@@ -28,6 +28,10 @@ public:
     // The outcome of a comparison with a reference; hidden for empty text.
     void ShowComparison(const QString &text);
     QLabel *CompareLabel() const { return compareLabel; }
+    // The layer's update and rewrite rates under the heat map; hidden for
+    // empty text.
+    void ShowRates(const QString &text);
+    QLabel *RatesLabel() const { return ratesLabel; }
 
 private:
     QLabel *nameLabel = nullptr;
@@ -35,6 +39,7 @@ private:
     QLabel *posLabel = nullptr;
     QLabel *depthLabel = nullptr;
     QLabel *compareLabel = nullptr;
+    QLabel *ratesLabel = nullptr;
 };
 
 // Names a palette and counts its colours; filled once when built.

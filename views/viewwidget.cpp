@@ -6,6 +6,7 @@
 #include "dialogs/scale.h"
 #include "paint/paintwidget.h"
 #include "selection/selectionwidget.h"
+#include "views/changeoverlays.h"
 #include "paint/zoomlevels.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
@@ -204,6 +205,8 @@ bool ViewWidget::Refresh()
     if (size != shown)
         ResizeImage(size.width(), size.height(), true);
     RepaintImage();
+    if (changeOverlays)
+        changeOverlays->contentChanged();
     UpdateLinkedView();
     UpdateInfo();
     return true;
@@ -352,6 +355,8 @@ void ViewWidget::SaveState(ViewState *state)
     state->gridColor = gridColor;
     state->gridMode = gridMode;
     state->hidden = isHidden();
+    state->updatesShown = UpdatesShown();
+    state->heatMapShown = HeatMapShown();
     const QSize scroll = GetScrollPos();
     state->scrollX = scroll.width();
     state->scrollY = scroll.height();
@@ -368,6 +373,8 @@ void ViewWidget::RestoreState(const ViewState *state)
     gridOn = state->gridOn;
     ScrollLater(state->scrollX, state->scrollY);
     SetSelectionRect(state->selLeft, state->selTop, state->selRight, state->selBottom);
+    ShowUpdates(state->updatesShown);
+    ShowHeatMap(state->heatMapShown);
     // Shown and hidden alike: a view hidden by the build (a virtual-layer
     // view) comes back shown when it was shown.
     setHidden(state->hidden);

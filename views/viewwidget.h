@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QSize>
 
+class ChangeOverlays;
 class CButton;
 class CScrollArea;
 class LayerInfoWidget;
@@ -114,6 +115,18 @@ public:
     void CloseFromMenu() override;
     void ShowStatus(const QString &text) override;
     const DiffMask *differences() override;
+    // Update flashes and the heat map (viewoverlays.cpp), kept with the
+    // view's state.
+    bool UpdatesShown() const override;
+    void ShowUpdates(bool on) override;
+    bool HeatMapShown() const override;
+    void ShowHeatMap(bool on) override;
+    // How often the pixel changed in the last ten seconds; -1 without the
+    // heat map.
+    int ChangesAt(const QPoint &pixel);
+    // The content changed without a refresh of this view (the composite,
+    // when a layer changed): the overlays' records follow.
+    void NoteContentChange();
 
     // Comparing with a reference snapshot (viewcompare.cpp). The reference
     // is the snapshot's image of what this view shows (a null image: the
@@ -223,4 +236,6 @@ protected:
     bool inReference = false;
     QImage reference;
     DiffMask diffMask;
+    // Made when flashes or the heat map first go on.
+    ChangeOverlays *changeOverlays = nullptr;
 };

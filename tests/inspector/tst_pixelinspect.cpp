@@ -100,7 +100,7 @@ private Q_SLOTS:
 
         const QString text = inspector::tableText(in, {0, 12});
         QVERIFY(text.contains(QStringLiteral("Layer 1\t1, 1\tyes\t") + inspector::hexColor(0x80FF0000u ^ flip)
-                              + QStringLiteral("\t80FF0000\t12\n")));
+                              + QStringLiteral("\t80FF0000\t12\t\n")));
         QVERIFY(text.contains(QStringLiteral("Composite\t3, 4\tyes\t\t")));
     }
 

@@ -118,7 +118,8 @@ private Q_SLOTS:
         QVERIFY(rightClick(paint, QPoint(9, 4), [&](QMenu *menu) { seen = look(menu); }));
         QCOMPARE(seen.title, QStringLiteral("Layer 0"));
         QCOMPARE(seen.texts.join('|'), QStringLiteral("&Zoom|&Grid|&Fit window size to layer|-|&Copy to clipboard|"
-                                                      "Copy co&lor|-|&Edit selection...|-|Cl&ose|-|&Watch pixel"));
+                                                      "Copy co&lor|-|&Edit selection...|-|Cl&ose|-|&Watch pixel|-|"
+                                                      "Show &updates|&Heat map"));
         QCOMPARE(seen.zoomTexts.join(' '),
                  QStringLiteral("&100% &200% &300% &400% &500% &600% &800% &1000% &1200% &1600%"));
         QCOMPARE(seen.disabled.join('|'), QStringLiteral("&100%|&Grid|&Edit selection..."));
@@ -131,6 +132,8 @@ private Q_SLOTS:
                  QStringLiteral("Edit the position and size of the current selection."));
         QCOMPARE(seen.tips.value("Cl&ose"), QStringLiteral("Close Layer 0."));
         QCOMPARE(seen.tips.value("&Watch pixel"), QStringLiteral("Watch the pixel at (9,4) in the pixel inspector."));
+        QCOMPARE(seen.tips.value("&Heat map"),
+                 QStringLiteral("Show how often each pixel of Layer 0 changed in the last 10 seconds."));
 
         // The zoom item sets the zoom; at 300% the pointer position is divided
         // by 3 dropping the remainder, the grid is enabled and 300% is not.
