@@ -50,18 +50,26 @@ public:
     void SaveState(ViewState *state) override;
     void RestoreState(const ViewState *state) override;
 
+    // What every view kind supplies: its layer number (-1 for the
+    // composite), name, block and information strip (and Layout() below).
     virtual int GetIndex() = 0;
     QString GetTitle() override = 0;
     // The layer block this view shows (null view when not attached).
     BlockView GetRecord() override = 0;
+    virtual void UpdateInfo() = 0;
+
+    // With default bodies, so a view kind overrides only what differs from
+    // a true-colour view with no palette panel and no linked view.
     // The view's own layer; the composite's is the first layer's.
     int RecordLayer() override;
-    virtual bool IsVisibleArea() = 0;
-    bool IsIndexed() override = 0;
-    virtual void OnPaletteChanged() = 0;
-    virtual void UpdateLinkedView() = 0;
-    void HighlightIndex(int index) override = 0;
-    virtual void UpdateInfo() = 0;
+    // The view shows the visible window of a larger virtual screen.
+    virtual bool IsVisibleArea() { return false; }
+    bool IsIndexed() override { return false; }
+    // The palette counter changed.
+    virtual void OnPaletteChanged() {}
+    // Repaints a view of the same frame buffer (the virtual-layer view).
+    virtual void UpdateLinkedView() {}
+    void HighlightIndex(int index) override { Q_UNUSED(index); }
     // How the view addresses its layer's pixels in its block; a null block
     // when the image does not come from one frame buffer (the composite).
     LayerLayout Layout() override = 0;
