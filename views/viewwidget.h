@@ -42,7 +42,8 @@ public:
     explicit ViewWidget(QWidget *parent);
     ~ViewWidget() override;
 
-    // The ten zoom levels of the combo box, index 0 first.
+    // The ten zoom levels of the combo box, index 0 first: the factor of a
+    // level (1 for an index outside the table).
     static constexpr int ZoomLevelCount = ZoomLevels;
     static int ZoomFactor(int index);
 
@@ -95,6 +96,8 @@ public:
     // The background change alone: repaints where the paint widget lets the
     // background show, if backgroundChanged is set, and clears it.
     void RefreshBackground();
+    // The view's zoom factor, the one way to read it; SetZoom chooses one of
+    // the ten factors as the zoom box would.
     int GetZoom() const;
     void SetZoom(int factor) override;
     void ResizeImage(int w, int h, bool scaled);
@@ -111,7 +114,6 @@ public:
     // palette and the composite's layers are empty unless a view has them.
     QSize imageSize() const override;
     QSize heldImageExtent() override;
-    int zoomFactor() const override;
     PaintGrid grid() const override;
     QVector<QRgb> layerPalette() override;
     QList<CompositeLayer> compositeLayers() override;
@@ -163,7 +165,6 @@ public:
     bool handOn = false;
     quint32 gridColor = 0;
     int gridMode = 0;
-    int zoom = 1;
     bool forceRefresh = false;
     // The transparency background changed its look (the tiles alternated).
     bool backgroundChanged = false;
@@ -231,4 +232,11 @@ protected:
     bool inReference = false;
     QImage reference;
     DiffMask diffMask;
+
+private:
+    // PaintSource: what the paint widget reads; the same as GetZoom().
+    int zoomFactor() const override;
+
+    // The zoom factor in force, set by the zoom box.
+    int zoom = 1;
 };
