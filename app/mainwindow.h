@@ -65,6 +65,7 @@ public:
     void ResizeWithinScreen(const QSize &size) override;
     // The largest client size whose frame fits the screen's available area.
     QSize ScreenLimit() const override;
+    QSize WindowSizeHint() const override { return sizeHint(); }
     // Passed to every part: the pixel inspector shows itself (as its View
     // entry would) and pins the pixel.
     void WatchPixel(int viewKind, int layer, QPoint pixel) override;

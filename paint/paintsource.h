@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+class PointerSource;
 class QKeyEvent;
 
 // The grid a view draws over its image.
@@ -61,6 +62,9 @@ public:
     // While the display is compared with a reference: which of the image's
     // pixels differ from it; null otherwise.
     virtual const DiffMask *differences() { return nullptr; }
+    // What the pointer tools drive (hand, selection, scrolling); null when
+    // the source has no tools.
+    virtual PointerSource *pointerSource() { return nullptr; }
 
     // The context menu and key input act through these on the view.
     // The view's name, for the menu's title and texts.

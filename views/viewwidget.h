@@ -124,6 +124,7 @@ public:
     void CloseFromMenu() override;
     void ShowStatus(const QString &text) override;
     const DiffMask *differences() override;
+    PointerSource *pointerSource() override { return this; }
 
     // Comparing with a reference snapshot (viewcompare.cpp). The reference
     // is the snapshot's image of what this view shows (a null image: the
