@@ -13,7 +13,7 @@ class QMenu;
 // "Pixel &Inspector" entry at the end of the View menu, the setting that
 // keeps whether it is shown (written only when the user changes it), and an
 // event filter on every view's paint widget that reports the pixel under
-// the pointer. The window's first part.
+// the pointer. A window part.
 class InspectorHost : public QObject, public WindowPart
 {
     Q_OBJECT

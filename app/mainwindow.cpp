@@ -79,6 +79,7 @@ MainWindow::~MainWindow()
     // window's own members go.
     redrawTimer->stop();
     loadTimer->stop();
+    // The parts let go of the views first, as at a teardown.
     if (!layerViews.isEmpty())
         for (WindowPart *part : qAsConst(parts))
             part->DetachViews();
