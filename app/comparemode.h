@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/windowpart.h"
+
 #include <QObject>
 #include <QString>
 
@@ -18,7 +20,7 @@ struct Reference;
 // ends it. While on, every view marks the pixels that differ from the
 // reference and counts them in its information strip. The reference is kept
 // across restarts of the simulation until comparing stops.
-class CompareMode : public QObject
+class CompareMode : public QObject, public WindowPart
 {
     Q_OBJECT
 
@@ -28,8 +30,9 @@ public:
     ~CompareMode() override;
 
     bool Active() const { return reference != nullptr; }
-    // After the views were built: each gets its part of the reference.
-    void AttachViews();
+    // WindowPart: after the views were built each gets its part of the
+    // reference (the reference outlives the views).
+    void AttachViews() override;
     // Compares with the snapshot in folder; false (with the reason in the
     // status line) when it cannot be read.
     bool Start(const QString &folder);

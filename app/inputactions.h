@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/windowpart.h"
+
 #include <QObject>
 #include <QString>
 
@@ -27,7 +29,7 @@ void SetInputFileChooser(InputFileChooser chooser);
 // records every pointer and key write into a block until "Stop recording";
 // "Replay input..." plays a recording into the running simulation until it
 // ends or "Stop replaying". A recording and a replay never run together.
-class InputActions : public QObject
+class InputActions : public QObject, public WindowPart
 {
     Q_OBJECT
 
@@ -42,6 +44,9 @@ public:
     QAction *StopReplayingAction() const { return stopReplayingAction; }
     // A replay needs a connected simulation; a recording does not.
     void SetConnected(bool connected);
+    // WindowPart: connected while the views exist.
+    void AttachViews() override { SetConnected(true); }
+    void DetachViews() override { SetConnected(false); }
     bool IsRecording() const;
     // The running replay, or null.
     replay::Replayer *ActiveReplay() const;

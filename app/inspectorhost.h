@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/windowpart.h"
+
 #include <QObject>
 
 class InspectorDock;
@@ -11,8 +13,8 @@ class QMenu;
 // "Pixel &Inspector" entry at the end of the View menu, the setting that
 // keeps whether it is shown (written only when the user changes it), and an
 // event filter on every view's paint widget that reports the pixel under
-// the pointer.
-class InspectorHost : public QObject
+// the pointer. A window part.
+class InspectorHost : public QObject, public WindowPart
 {
     Q_OBJECT
 
@@ -22,15 +24,14 @@ public:
     InspectorDock *Dock() const { return dock; }
     QAction *Action() const { return action; }
 
-    // After a build: follow the new views. Before a teardown: let go of them.
-    void AttachViews();
-    void DetachViews();
-    // The main window's refresh tick.
-    void Tick();
+    // WindowPart: the dock follows the views and refreshes on the tick.
+    void AttachViews() override;
+    void DetachViews() override;
+    void Tick() override;
     // Pins a view's pixel: the dock is shown if hidden (a user who asks to
     // watch expects to see the history; this counts as the user showing it)
     // and its watch begins at that pixel.
-    void WatchPixel(int viewKind, int layer, QPoint pixel);
+    void WatchPixel(int viewKind, int layer, QPoint pixel) override;
 
 public Q_SLOTS:
     void OnActPixelInspector(bool on);

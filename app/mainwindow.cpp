@@ -7,6 +7,7 @@
 #include "app/snapshotaction.h"
 #include "app/version.h"
 #include "app/viewmenu.h"
+#include "app/windowpart.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/artwork.h"
 #include "dialogs/gridcolordialog.h"
@@ -78,6 +79,11 @@ MainWindow::~MainWindow()
     // window's own members go.
     redrawTimer->stop();
     loadTimer->stop();
+    // The parts let go of the views first, as at a teardown.
+    if (!layerViews.isEmpty())
+        for (WindowPart *part : qAsConst(parts))
+            part->DetachViews();
+    parts.clear();
     DeleteViews();
     if (mainWindow() == this)
         setMainWindow(nullptr);
@@ -97,6 +103,9 @@ void MainWindow::BuildMenus()
     connect(compareMode, &CompareMode::finished, this, &MainWindow::SetStatusText);
     inputActions = new InputActions(this, fileMenu, exitAction);
     connect(inputActions, &InputActions::finished, this, &MainWindow::SetStatusText);
+    AddPart(snapshotAction);
+    AddPart(compareMode);
+    AddPart(inputActions);
 
     viewMenu = AddMenu("&View", menuBar_, this);
     viewEntries = new ViewMenu(viewMenu, this);
@@ -109,6 +118,7 @@ void MainWindow::BuildMenus()
     restoreSizeAction = AddAction("&Restore window size", "Alt+R", viewMenu, this);
     connect(restoreSizeAction, &QAction::triggered, this, &MainWindow::OnActRestoreSize);
     inspectorHost = new InspectorHost(this, viewMenu);
+    AddPart(inspectorHost);
 
     optionsMenu = AddMenu("&Options", menuBar_, this);
     alwaysOnTopAction = AddAction("&Always on top", "", optionsMenu, this);
@@ -258,6 +268,20 @@ void MainWindow::OnActManual()
 
 void MainWindow::WatchPixel(int viewKind, int layer, QPoint pixel)
 {
-    if (inspectorHost)
-        inspectorHost->WatchPixel(viewKind, layer, pixel);
+    for (WindowPart *part : qAsConst(parts))
+        part->WatchPixel(viewKind, layer, pixel);
+}
+
+void MainWindow::AddPart(WindowPart *part)
+{
+    if (!part || parts.contains(part))
+        return;
+    parts.append(part);
+    if (!layerViews.isEmpty())
+        part->AttachViews();
+}
+
+void MainWindow::RemovePart(WindowPart *part)
+{
+    parts.removeAll(part);
 }

@@ -29,6 +29,7 @@ class ViewLayer;
 class SnapshotAction;
 class ViewMenu;
 class ViewVirtLayer;
+class WindowPart;
 
 // The tool's only top-level window: menus, the central area with either
 // "No simulation found." or the views, and the status line. Its timers poll
@@ -64,10 +65,18 @@ public:
     void ResizeWithinScreen(const QSize &size) override;
     // The largest client size whose frame fits the screen's available area.
     QSize ScreenLimit() const override;
-    // Shows the pixel inspector (as its View entry would) and pins the pixel.
+    QSize WindowSizeHint() const override { return sizeHint(); }
+    // Passed to every part: the pixel inspector shows itself (as its View
+    // entry would) and pins the pixel.
     void WatchPixel(int viewKind, int layer, QPoint pixel) override;
     void ApplyMinimalView();
     void SetNoSimulationText(bool on);
+    // Adds a part beside the views (not owned): it is told, after the parts
+    // added before it, when views are built and torn down, on each redraw
+    // tick and when a pixel is to be watched. Added while views exist, it is
+    // attached at once. A part that goes before the window removes itself.
+    void AddPart(WindowPart *part);
+    void RemovePart(WindowPart *part);
 
     const QList<LayerInfo> &Layers() const { return layers; }
     const QList<ViewLayer *> &LayerViews() const { return layerViews; }
@@ -145,6 +154,8 @@ private:
     CompareMode *compareMode = nullptr;
     InputActions *inputActions = nullptr;
     InspectorHost *inspectorHost = nullptr;
+    // The parts above and any added later, in the order they are told.
+    QList<WindowPart *> parts;
 
     // Views of the current connection.
     QList<LayerInfo> layers;

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "app/inspectorhost.h"
+#include "app/windowpart.h"
 #include "dialogs/modalscope.h"
 #include "simlink/connection.h"
 #include "views/viewcomposite.h"
@@ -79,7 +79,8 @@ void MainWindow::OnTimerRedraw()
         compositeView->RepaintImage();
         compositeView->NoteContentChange();
     }
-    inspectorHost->Tick();
+    for (WindowPart *part : qAsConst(parts))
+        part->Tick();
 }
 
 void MainWindow::RepaintViews()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/windowpart.h"
+
 #include <QObject>
 #include <QString>
 
@@ -20,7 +22,7 @@ QString ChooseFolder(QWidget *parent, const QString &title);
 // "Save &snapshot..." in the File menu: asks for a folder and writes the
 // snapshot of the running simulation into it. Enabled only while a
 // simulation is connected.
-class SnapshotAction : public QObject
+class SnapshotAction : public QObject, public WindowPart
 {
     Q_OBJECT
 
@@ -30,6 +32,9 @@ public:
 
     QAction *Action() const { return action; }
     void SetConnected(bool connected);
+    // WindowPart: enabled while the views exist.
+    void AttachViews() override { SetConnected(true); }
+    void DetachViews() override { SetConnected(false); }
 
 public Q_SLOTS:
     void OnActSaveSnapshot();

@@ -1,10 +1,7 @@
 #include "app/mainwindow.h"
 
-#include "app/comparemode.h"
-#include "app/inputactions.h"
-#include "app/inspectorhost.h"
-#include "app/snapshotaction.h"
 #include "app/viewmenu.h"
+#include "app/windowpart.h"
 #include "dialogs/gridsetting.h"
 #include "palette/palettewidget.h"
 #include "simlink/connection.h"
@@ -77,10 +74,8 @@ void MainWindow::BuildViews()
         right->addItem(expandingSpacer());
     }
     ArrangeViews(grid, right);
-    snapshotAction->SetConnected(true);
-    inputActions->SetConnected(true);
-    inspectorHost->AttachViews();
-    compareMode->AttachViews();
+    for (WindowPart *part : qAsConst(parts))
+        part->AttachViews();
 
     redrawTimer->start(15);
     if (transDrawMode == TransModeAlternating)
@@ -222,9 +217,8 @@ void MainWindow::ClearViews()
         savedStates.append(state);
     }
 
-    snapshotAction->SetConnected(false);
-    inputActions->SetConnected(false);
-    inspectorHost->DetachViews();
+    for (WindowPart *part : qAsConst(parts))
+        part->DetachViews();
     const bool hadComposite = compositeView != nullptr;
     DeleteViews();
 

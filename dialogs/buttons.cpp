@@ -16,7 +16,7 @@ namespace {
 // Largest size asked for, so that actualSize answers with the picture's own size.
 const QSize AnySize(65535, 65535);
 
-QString IconFileName(int scaleIndex, int iconId)
+QString IconFileName(int scaleIndex, IconId iconId)
 {
     const IconTable::PixelSize size = IconTable::SizeOf(iconId, scaleIndex);
     return QStringLiteral(":/Resource/Scale_%1/%2_%3x%4.png")
@@ -28,7 +28,7 @@ QString IconFileName(int scaleIndex, int iconId)
 
 struct ButtonRow
 {
-    int iconId; // -1: a text button
+    IconId iconId; // IconNone: a text button
     const char *text;
     const char *toolTip;
     bool checkable;
@@ -41,7 +41,7 @@ const ButtonRow ButtonTable[] = {
      "<b>Grid</b><br>Toggles the pixel grid. Usable if zoom level is 300% or more.", true, true},
     {IconGridColor, nullptr,
      "<b>Grid Color</b><br>Edit the grid color and grid mode for this layer.", false, false},
-    {-1, "1:1", "Reset zoom", false, true},
+    {IconNone, "1:1", "Reset zoom", false, true},
     {IconHand, nullptr,
      "<b>Hand Tool</b><br>Drag to scroll when the layer has scrollbars.", true, false},
     {IconSelection, nullptr,
@@ -56,7 +56,7 @@ constexpr int ButtonCount = int(sizeof(ButtonTable) / sizeof(ButtonTable[0]));
 
 } // namespace
 
-QString ScaledIconFileName(int percent, int iconId)
+QString ScaledIconFileName(int percent, IconId iconId)
 {
     const int s = IconTable::ScaleIndexOf(percent);
     if (s < 0 || iconId < 0 || iconId >= IconTable::IconCount)
@@ -84,7 +84,7 @@ std::map<std::pair<float, int>, QIcon> &iconCache()
     return cache;
 }
 
-QIcon MakeScaledIcon(int iconId, float scale)
+QIcon MakeScaledIcon(IconId iconId, float scale)
 {
     const int percent = int(scale * 100);
     const int s = IconTable::ScaleIndexOf(percent);
@@ -105,7 +105,7 @@ QIcon MakeScaledIcon(int iconId, float scale)
 
 } // namespace
 
-QIcon GetScaledIcon(int iconId)
+QIcon GetScaledIcon(IconId iconId)
 {
     if (iconId < 0 || iconId >= IconTable::IconCount)
         return QIcon();
@@ -125,7 +125,7 @@ CButton::CButton(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void CButton::SetButton(int buttonId)
+void CButton::SetButton(ButtonId buttonId)
 {
     if (buttonId < 0 || buttonId >= ButtonCount)
         return;

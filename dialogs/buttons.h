@@ -4,8 +4,9 @@
 #include <QPushButton>
 #include <QWidget>
 
-// Icon ids of the toolbar and strip pictures.
-enum IconId {
+// Icon ids of the toolbar and strip pictures (IconNone: a text button).
+enum IconId : int {
+    IconNone = -1,
     IconGrid = 0,
     IconGridColor = 1,
     IconHand = 2,
@@ -19,7 +20,7 @@ enum IconId {
 };
 
 // Button ids of the toolbar button table applied by CButton::SetButton.
-enum ButtonId {
+enum ButtonId : int {
     ButtonGrid = 0,
     ButtonGridColor = 1,
     ButtonReset = 2,
@@ -33,11 +34,11 @@ enum ButtonId {
 
 // The picture of an icon id at the current display scale: the stored set of
 // the scale's percent (truncated), otherwise the 350 % set rescaled smoothly.
-// An id outside 0 ... 9 gives a null icon.
-QIcon GetScaledIcon(int iconId);
+// An id outside IconGrid ... IconSelPos gives a null icon.
+QIcon GetScaledIcon(IconId iconId);
 // Resource path of an icon id in the set of a percent; empty when there is
 // no such set or id.
-QString ScaledIconFileName(int percent, int iconId);
+QString ScaledIconFileName(int percent, IconId iconId);
 
 // Square toolbar button of 32 x 32 pixels times the display scale; takes no focus.
 class CButton : public QPushButton
@@ -47,8 +48,8 @@ class CButton : public QPushButton
 public:
     explicit CButton(QWidget *parent);
     // Applies a row of the toolbar button table: icon or text, tooltip,
-    // checkable, disabled at start.
-    void SetButton(int buttonId);
+    // checkable, disabled at start. An id outside the table changes nothing.
+    void SetButton(ButtonId buttonId);
 
 };
 

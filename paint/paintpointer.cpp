@@ -22,7 +22,7 @@ int zoomedCoord(int v, int zoom)
 
 PointerSource *PaintWidget::tools() const
 {
-    return dynamic_cast<PointerSource *>(view);
+    return view->pointerSource();
 }
 
 QPoint PaintWidget::inputOrigin()

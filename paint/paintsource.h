@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+class PointerSource;
 class QKeyEvent;
 
 // The grid a view draws over its image.
@@ -66,6 +67,9 @@ public:
     virtual void ShowUpdates(bool) {}
     virtual bool HeatMapShown() const { return false; }
     virtual void ShowHeatMap(bool) {}
+    // What the pointer tools drive (hand, selection, scrolling); null when
+    // the source has no tools.
+    virtual PointerSource *pointerSource() { return nullptr; }
 
     // The context menu and key input act through these on the view.
     // The view's name, for the menu's title and texts.

@@ -49,28 +49,6 @@ int ViewComposite::RecordLayer()
     return layerViews->isEmpty() ? 0 : layerViews->first()->GetIndex();
 }
 
-bool ViewComposite::IsVisibleArea()
-{
-    return false;
-}
-
-bool ViewComposite::IsIndexed()
-{
-    return false;
-}
-
-void ViewComposite::OnPaletteChanged()
-{
-}
-
-void ViewComposite::UpdateLinkedView()
-{
-}
-
-void ViewComposite::HighlightIndex(int)
-{
-}
-
 void ViewComposite::UpdateInfo()
 {
     if (infoWidget)
@@ -101,11 +79,6 @@ bool ViewComposite::ReferenceFits(const QImage &image)
 {
     int w = 0, h = 0;
     return simlink::compositeSize(GetRecord(), &w, &h) && image.size() == QSize(w, h);
-}
-
-QPoint ViewComposite::ReferenceOffset()
-{
-    return QPoint(0, 0);
 }
 
 DiffMask ViewComposite::ComputeDifferences()

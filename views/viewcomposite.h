@@ -21,14 +21,8 @@ public:
     QString GetTitle() override;
     BlockView GetRecord() override;
     int RecordLayer() override;
-    bool IsVisibleArea() override;
-    bool IsIndexed() override;
-    void OnPaletteChanged() override;
-    void UpdateLinkedView() override;
-    void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
-    QPoint ReferenceOffset() override;
     // Each layer view's layout, with its palette when indexed, bottom first.
     QList<CompositeLayer> compositeLayers() override;
 

@@ -50,6 +50,8 @@ public:
     virtual void ResizeWithinScreen(const QSize &size) = 0;
     // The largest client size whose frame fits the screen's available area.
     virtual QSize ScreenLimit() const = 0;
+    // The window's own size hint: room for every view at its zoom.
+    virtual QSize WindowSizeHint() const = 0;
     // The widget the views are laid out in, resized when a view changes size.
     virtual QWidget *ViewContainer() const = 0;
     // Pins a view's pixel in the pixel inspector. viewKind is the view

@@ -63,10 +63,8 @@ void ViewWidget::FitWindowToViews()
     ViewHost *host = mainWindow();
     if (!host)
         return;
-    // The window's own size hint makes room for every view at its zoom;
-    // the host keeps the window within its screen.
-    auto *frame = dynamic_cast<QWidget *>(host);
-    host->ResizeWithinScreen(frame ? frame->sizeHint() : window()->sizeHint());
+    // The host keeps the window within its screen.
+    host->ResizeWithinScreen(host->WindowSizeHint());
 }
 
 void ViewWidget::EditSelection()

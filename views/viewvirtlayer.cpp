@@ -45,28 +45,6 @@ BlockView ViewVirtLayer::GetRecord()
     return layerView->GetRecord();
 }
 
-bool ViewVirtLayer::IsVisibleArea()
-{
-    return false;
-}
-
-bool ViewVirtLayer::IsIndexed()
-{
-    return false;
-}
-
-void ViewVirtLayer::OnPaletteChanged()
-{
-}
-
-void ViewVirtLayer::UpdateLinkedView()
-{
-}
-
-void ViewVirtLayer::HighlightIndex(int)
-{
-}
-
 void ViewVirtLayer::UpdateInfo()
 {
     if (infoWidget)
@@ -92,11 +70,6 @@ bool ViewVirtLayer::ReferenceFits(const QImage &image)
     const BlockView rec = GetRecord();
     return image.width() == simlink::vxSize(rec) && image.height() == simlink::vySize(rec)
            && image.format() != QImage::Format_Indexed8;
-}
-
-QPoint ViewVirtLayer::ReferenceOffset()
-{
-    return QPoint(0, 0);
 }
 
 DiffMask ViewVirtLayer::ComputeDifferences()

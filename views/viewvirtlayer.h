@@ -19,14 +19,8 @@ public:
     int GetIndex() override;
     QString GetTitle() override;
     BlockView GetRecord() override;
-    bool IsVisibleArea() override;
-    bool IsIndexed() override;
-    void OnPaletteChanged() override;
-    void UpdateLinkedView() override;
-    void HighlightIndex(int index) override;
     void UpdateInfo() override;
     LayerLayout Layout() override;
-    QPoint ReferenceOffset() override;
     // The layer view's palette (the virtual screen is read as 32 bits).
     QVector<QRgb> layerPalette() override;
 

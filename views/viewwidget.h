@@ -43,7 +43,8 @@ public:
     explicit ViewWidget(QWidget *parent);
     ~ViewWidget() override;
 
-    // The ten zoom levels of the combo box, index 0 first.
+    // The ten zoom levels of the combo box, index 0 first: the factor of a
+    // level (1 for an index outside the table).
     static constexpr int ZoomLevelCount = ZoomLevels;
     static int ZoomFactor(int index);
 
@@ -51,18 +52,26 @@ public:
     void SaveState(ViewState *state) override;
     void RestoreState(const ViewState *state) override;
 
+    // What every view kind supplies: its layer number (-1 for the
+    // composite), name, block and information strip (and Layout() below).
     virtual int GetIndex() = 0;
     QString GetTitle() override = 0;
     // The layer block this view shows (null view when not attached).
     BlockView GetRecord() override = 0;
+    virtual void UpdateInfo() = 0;
+
+    // With default bodies, so a view kind overrides only what differs from
+    // a true-colour view with no palette panel and no linked view.
     // The view's own layer; the composite's is the first layer's.
     int RecordLayer() override;
-    virtual bool IsVisibleArea() = 0;
-    bool IsIndexed() override = 0;
-    virtual void OnPaletteChanged() = 0;
-    virtual void UpdateLinkedView() = 0;
-    void HighlightIndex(int index) override = 0;
-    virtual void UpdateInfo() = 0;
+    // The view shows the visible window of a larger virtual screen.
+    virtual bool IsVisibleArea() { return false; }
+    bool IsIndexed() override { return false; }
+    // The palette counter changed.
+    virtual void OnPaletteChanged() {}
+    // Repaints a view of the same frame buffer (the virtual-layer view).
+    virtual void UpdateLinkedView() {}
+    void HighlightIndex(int index) override { Q_UNUSED(index); }
     // How the view addresses its layer's pixels in its block; a null block
     // when the image does not come from one frame buffer (the composite).
     LayerLayout Layout() override = 0;
@@ -88,6 +97,8 @@ public:
     // The background change alone: repaints where the paint widget lets the
     // background show, if backgroundChanged is set, and clears it.
     void RefreshBackground();
+    // The view's zoom factor, the one way to read it; SetZoom chooses one of
+    // the ten factors as the zoom box would.
     int GetZoom() const;
     void SetZoom(int factor) override;
     void ResizeImage(int w, int h, bool scaled);
@@ -104,7 +115,6 @@ public:
     // palette and the composite's layers are empty unless a view has them.
     QSize imageSize() const override;
     QSize heldImageExtent() override;
-    int zoomFactor() const override;
     PaintGrid grid() const override;
     QVector<QRgb> layerPalette() override;
     QList<CompositeLayer> compositeLayers() override;
@@ -127,6 +137,7 @@ public:
     // The content changed without a refresh of this view (the composite,
     // when a layer changed): the overlays' records follow.
     void NoteContentChange();
+    PointerSource *pointerSource() override { return this; }
 
     // Comparing with a reference snapshot (viewcompare.cpp). The reference
     // is the snapshot's image of what this view shows (a null image: the
@@ -168,7 +179,6 @@ public:
     bool handOn = false;
     quint32 gridColor = 0;
     int gridMode = 0;
-    int zoom = 1;
     bool forceRefresh = false;
     // The transparency background changed its look (the tiles alternated).
     bool backgroundChanged = false;
@@ -238,4 +248,11 @@ protected:
     DiffMask diffMask;
     // Made when flashes or the heat map first go on.
     ChangeOverlays *changeOverlays = nullptr;
+
+private:
+    // PaintSource: what the paint widget reads; the same as GetZoom().
+    int zoomFactor() const override;
+
+    // The zoom factor in force, set by the zoom box.
+    int zoom = 1;
 };

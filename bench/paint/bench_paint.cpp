@@ -198,7 +198,7 @@ void BM_CompositeReadOnly(benchmark::State &state)
 {
     ViewWidget *view = viewOf(Kind::Composite);
     const QRect r = prepare(view, 2, -1);
-    const int z = view->zoom;
+    const int z = view->GetZoom();
     PaintWidget *pw = view->GetPaintWidget();
     for (auto _ : state) {
         CImage image = pw->readImage(r.left() / z, r.top() / z, r.right() / z, r.bottom() / z);

@@ -33,7 +33,7 @@ void literalPaintLayer(QPainter &p, PaintWidget *widget)
     const QSize scroll = v->GetScrollPos();
     CImage image = widget->contentImage();
     shade(widget, image, true);
-    const int z = v->zoom;
+    const int z = v->GetZoom();
     const QSize visible = v->GetVisibleSize();
     const QSize target((visible.width() / z) * z, (visible.height() / z) * z);
     // Qt's nearest-neighbour scaling of an 8-bit indexed image drifts by one
@@ -50,7 +50,7 @@ void literalPaintLayer(QPainter &p, PaintWidget *widget)
 void literalPaintComposite(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    const int z = v->zoom;
+    const int z = v->GetZoom();
     const QSize scroll = v->GetScrollPos();
     const QSize visible = v->GetVisibleSize();
     const QPoint pos(scroll.width() / z, scroll.height() / z);

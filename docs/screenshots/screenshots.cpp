@@ -52,12 +52,12 @@ bool SaveIconRow(float scale, const QString &path)
     QVBoxLayout *rows = new QVBoxLayout(&sheet);
     QHBoxLayout *icons = new QHBoxLayout;
     for (int id = IconGrid; id <= IconSelPos; ++id)
-        icons->addWidget(new IconWidget(&sheet, GetScaledIcon(id)), 0, Qt::AlignVCenter);
+        icons->addWidget(new IconWidget(&sheet, GetScaledIcon(IconId(id))), 0, Qt::AlignVCenter);
     icons->addStretch();
     QHBoxLayout *buttons = new QHBoxLayout;
     for (int id = ButtonGrid; id <= ButtonClose; ++id) {
         CButton *button = new CButton(&sheet);
-        button->SetButton(id);
+        button->SetButton(ButtonId(id));
         button->setEnabled(true);
         buttons->addWidget(button);
     }
@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
     const char *names[] = {"Grid", "GridColor", "Hand", "Selection", "ZoomPlus",
                            "ZoomMinus", "Palette", "Close", "SelSize", "SelPos"};
     for (int id = IconGrid; id <= IconSelPos; ++id) {
-        const QIcon icon = GetScaledIcon(id);
+        const QIcon icon = GetScaledIcon(IconId(id));
         const QString path = out + QStringLiteral("/icon_%1.png").arg(QLatin1String(names[id]));
         const bool saved = icon.pixmap(icon.actualSize(QSize(65535, 65535))).save(path, "PNG");
         std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));

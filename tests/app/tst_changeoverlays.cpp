@@ -92,7 +92,7 @@ class TestChangeOverlays : public QObject
     {
         fx.pub->layer(0)->bumpContent();
         PaintWidget *paint = view->GetPaintWidget();
-        const int z = view->zoomFactor();
+        const int z = view->GetZoom();
         return QTest::qWaitFor([&] { return shownAt(paint, fixture::at(x, y, z)) == expected; }, 5000);
     }
 
@@ -234,7 +234,7 @@ private Q_SLOTS:
         change(8, 8, 0xFF123456u);
         fx.pub->layer(0)->bumpContent();
         PaintWidget *paint = composite->GetPaintWidget();
-        const int z = composite->zoomFactor();
+        const int z = composite->GetZoom();
         QVERIFY(QTest::qWaitFor([&] { return shownAt(paint, fixture::at(8, 8, z)) == HeatCounts::rampColor(255); },
                                 5000));
         QCOMPARE(shownAt(paint, fixture::at(9, 8, z)),

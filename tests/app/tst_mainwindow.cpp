@@ -235,7 +235,7 @@ private Q_SLOTS:
 
         QVERIFY(fx.publishTwoLayerScene());
         QVERIFY(fx.waitForViews(2));
-        QCOMPARE(fx.view(0)->zoom, 4);
+        QCOMPARE(fx.view(0)->GetZoom(), 4);
         QVERIFY(fx.view(0)->gridOn);
         QVERIFY(fx.view(1)->isHidden());
         QVERIFY(!fx.view(0)->isHidden());
@@ -252,7 +252,7 @@ private Q_SLOTS:
 
         QVERIFY(fx.publishTwoLayerScene(true, 0, 1));
         QVERIFY(fx.waitForViews(3));
-        QCOMPARE(fx.view(0)->zoom, 1);
+        QCOMPARE(fx.view(0)->GetZoom(), 1);
         QVERIFY(w.Signature() != first);
         QCOMPARE(int(w.Signature().at(0)), 3);
         QVERIFY(fx.endSimulation());

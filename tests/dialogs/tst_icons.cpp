@@ -93,7 +93,7 @@ private Q_SLOTS:
             for (int id = 0; id < 10; ++id) {
                 const QString path = ExpectedPath(s, id);
                 QVERIFY2(QFile::exists(path), qPrintable(path));
-                QCOMPARE(ScaledIconFileName(Percents[s], id), path);
+                QCOMPARE(ScaledIconFileName(Percents[s], IconId(id)), path);
                 const QImage image = Argb(QImage(path));
                 QCOMPARE(image.size(), QSize(Expected[id].width[s], Expected[id].height[s]));
                 QVERIFY2(image.hasAlphaChannel(), qPrintable(path));
@@ -113,9 +113,9 @@ private Q_SLOTS:
                 QVERIFY2(covered > area / 8 && covered < area, qPrintable(path));
                 QVERIFY2(colours.size() >= 3, qPrintable(path));
             }
-        QVERIFY(ScaledIconFileName(275, 0).isEmpty());
-        QVERIFY(ScaledIconFileName(100, 10).isEmpty());
-        QVERIFY(ScaledIconFileName(100, -1).isEmpty());
+        QVERIFY(ScaledIconFileName(275, IconGrid).isEmpty());
+        QVERIFY(ScaledIconFileName(100, IconId(10)).isEmpty());
+        QVERIFY(ScaledIconFileName(100, IconNone).isEmpty());
     }
 
     void subjectsDifferFromEachOther()
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QFETCH(int, buttonSide);
         SetScale(float(dpi / 96.0));
         for (int id = 0; id < 10; ++id)
-            COMPARE_ICON(GetScaledIcon(id), ExpectedPath(scaleIndex, id));
+            COMPARE_ICON(GetScaledIcon(IconId(id)), ExpectedPath(scaleIndex, id));
         CButton button(nullptr);
         QCOMPARE(button.size(), QSize(buttonSide, buttonSide));
         button.SetButton(ButtonGrid);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         SetScale(scale);
         QCOMPARE(GetScale(), scale);
         for (int id = 0; id < 10; ++id) {
-            const QImage image = iconImage(GetScaledIcon(id));
+            const QImage image = iconImage(GetScaledIcon(IconId(id)));
             const QSize expectedSize = id == IconSelSize ? selSize : id == IconSelPos ? selPos : toolbar;
             QCOMPARE(image.size(), expectedSize);
             // Smoothly scaled from the 350 % picture, not taken from a nearby
@@ -199,11 +199,11 @@ private Q_SLOTS:
 
     void invalidIconIdsGiveNoPicture()
     {
-        QVERIFY(GetScaledIcon(-1).isNull());
-        QVERIFY(GetScaledIcon(10).isNull());
+        QVERIFY(GetScaledIcon(IconNone).isNull());
+        QVERIFY(GetScaledIcon(IconId(10)).isNull());
         CButton button(nullptr);
-        button.SetButton(99); // ignored
-        button.SetButton(-1);
+        button.SetButton(ButtonId(99)); // ignored
+        button.SetButton(ButtonId(-1));
         QVERIFY(button.icon().isNull());
         QVERIFY(button.toolTip().isEmpty());
     }
@@ -269,7 +269,7 @@ private Q_SLOTS:
         SetScale(1.0f);
         CButton button(nullptr);
         QCOMPARE(button.focusPolicy(), Qt::NoFocus);
-        button.SetButton(buttonId);
+        button.SetButton(ButtonId(buttonId));
         QCOMPARE(button.text(), text);
         QCOMPARE(button.toolTip(), toolTip);
         QCOMPARE(button.isCheckable(), checkable);

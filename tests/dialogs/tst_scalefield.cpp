@@ -58,7 +58,7 @@ private Q_SLOTS:
         // The stored picture, sent through the same pixmap round trip as the
         // icon, not a smooth rescale of the largest set.
         for (const auto &[id, file] : {std::pair{int(IconHand), "Hand_40x40.png"}, {int(IconZoomPlus), "ZoomPlus_40x40.png"}}) {
-            const QIcon icon = GetScaledIcon(id);
+            const QIcon icon = GetScaledIcon(IconId(id));
             const QImage stored(QStringLiteral(":/Resource/Scale_125/") + QLatin1String(file));
             QVERIFY(!stored.isNull());
             QCOMPARE(argb(icon.pixmap(QSize(40, 40)).toImage()), argb(QPixmap::fromImage(stored).toImage()));

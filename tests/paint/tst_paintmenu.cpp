@@ -138,7 +138,7 @@ private Q_SLOTS:
         // The zoom item sets the zoom; at 300% the pointer position is divided
         // by 3 dropping the remainder, the grid is enabled and 300% is not.
         QVERIFY(chooseFromMenu(paint, QPoint(2, 2), QStringLiteral("&300%")));
-        QCOMPARE(layerView()->zoom, 3);
+        QCOMPARE(layerView()->GetZoom(), 3);
         QCOMPARE(layerView()->GetZoomCombo()->currentIndex(), 2);
         layerView()->SetSelection(1, 1, 2, 2);
         QVERIFY(rightClick(paint, QPoint(29, 17), [&](QMenu *menu) { seen = look(menu); }));

@@ -66,7 +66,7 @@ private:
         for (int zi = 0; zi < zoomLevels; ++zi) {
             view->SetZoom(ViewWidget::ZoomFactor(zi));
             QCoreApplication::processEvents();
-            const int z = view->zoom;
+            const int z = view->GetZoom();
             for (const QPoint &scroll : scrollsFor(z)) {
                 scrollTo(view, scroll.x(), scroll.y());
                 for (int grid = 0; grid < 3; ++grid) {

@@ -41,6 +41,7 @@ public:
     // Recorded only; the host's own size does not change.
     void ResizeWithinScreen(const QSize &size) override { resizes.append(size); }
     QSize ScreenLimit() const override { return screenLimit; }
+    QSize WindowSizeHint() const override { return sizeHint(); }
     QWidget *ViewContainer() const override { return container; }
 
     QString statusText;       // the current status line

@@ -71,7 +71,7 @@ void referenceBackground(QPainter &p, PaintWidget *widget)
 void referenceGrid(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    const int z = v->zoom;
+    const int z = v->GetZoom();
     if (!v->gridOn || z < 3)
         return;
     const QPainter::CompositionMode mode = p.compositionMode();
@@ -106,7 +106,7 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
     if (!v->GetRecord().isNull()) {
         // The shown part of the image: viewport and scroll position in
         // whole image pixels, the size capped at the image.
-        const int z = v->zoom;
+        const int z = v->GetZoom();
         const QSize scroll = v->GetScrollPos();
         const QSize visible = v->GetVisibleSize();
         const QRect shown(scroll.width() / z, scroll.height() / z, qMin(visible.width() / z, v->imageWidth),
@@ -124,7 +124,7 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
 void referencePaintComposite(QPainter &p, PaintWidget *widget)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
-    const int z = v->zoom;
+    const int z = v->GetZoom();
     const QSize scroll = v->GetScrollPos();
     const QSize visible = v->GetVisibleSize();
     const QRect shown(scroll.width() / z, scroll.height() / z, visible.width() / z, visible.height() / z);

@@ -258,7 +258,7 @@ private Q_SLOTS:
         QVERIFY(fx.publish({spec(40, 30)}));
         QVERIFY(fx.waitForViews(1));
         ViewLayer *view = fx.view(0);
-        QCOMPARE(view->zoom, 2);
+        QCOMPARE(view->GetZoom(), 2);
         QVERIFY(view->selectionOn && view->GetSelectionButton()->isChecked());
         QCOMPARE(view->GetPaintWidget()->validSelection(), QRect(3, 4, 5, 6));
         QCOMPARE(view->GetPaintWidget()->Selection()->geometry().topLeft(), QPoint(6, 8));

@@ -75,27 +75,27 @@ private Q_SLOTS:
         QCOMPARE(view.GetPaintWidget()->size(), QSize(40, 30));
 
         in->click();
-        QCOMPARE(view.zoom, 2);
+        QCOMPARE(view.GetZoom(), 2);
         QVERIFY(!grid->isEnabled());
         in->click();
-        QCOMPARE(view.zoom, 3);
+        QCOMPARE(view.GetZoom(), 3);
         QVERIFY(grid->isEnabled() && out->isEnabled() && reset->isEnabled());
         QCOMPARE(view.GetPaintWidget()->size(), QSize(120, 90));
         grid->click();
         QVERIFY(view.gridOn && grid->isChecked());
         out->click();
-        QCOMPARE(view.zoom, 2);
+        QCOMPARE(view.GetZoom(), 2);
         // Below 300% the button is disabled, but a grid that was on stays on.
         QVERIFY(!grid->isEnabled() && view.gridOn);
 
         for (int i = 0; i < 12; ++i)
             if (in->isEnabled())
                 in->click();
-        QCOMPARE(view.zoom, 16);
+        QCOMPARE(view.GetZoom(), 16);
         QCOMPARE(combo->currentIndex(), 9);
         QVERIFY(!in->isEnabled());
         reset->click();
-        QCOMPARE(view.zoom, 1);
+        QCOMPARE(view.GetZoom(), 1);
         QVERIFY(!out->isEnabled() && !reset->isEnabled());
 
         // Only the ten factors select anything.
@@ -104,7 +104,7 @@ private Q_SLOTS:
         view.SetZoom(7);
         view.SetZoom(0);
         view.SetZoom(-1);
-        QCOMPARE(view.zoom, 8);
+        QCOMPARE(view.GetZoom(), 8);
         QCOMPARE(view.GetZoom(), 8);
     }
 
@@ -191,7 +191,7 @@ private Q_SLOTS:
         saved.hidden = true;
         again->RestoreState(&saved);
         again->RestoreState(nullptr);
-        QCOMPARE(again->zoom, 4);
+        QCOMPARE(again->GetZoom(), 4);
         QCOMPARE(again->GetZoomCombo()->currentText(), QStringLiteral("400%"));
         QVERIFY(again->gridOn);
         QCOMPARE(again->gridColor, 0xFF112233u);
