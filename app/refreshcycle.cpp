@@ -17,7 +17,7 @@ namespace {
 
 // A simulation that ended and started again within one tick holds the
 // presence lock again, under new blocks: an end all the same. A simulation
-// publishes all its blocks anew, so layer 0's block tells (one look-up per
+// publishes all its blocks anew, so layer 0's block tells (one check per
 // tick, whatever the layer count).
 bool blocksReplaced(const QList<ViewLayer *> &views)
 {

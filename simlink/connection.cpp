@@ -47,12 +47,12 @@ bool attachChecked(QSharedMemory &handle, const QString &blockName, qint64 minim
     return true;
 }
 #else
-// Segment ids of the live attachments by mapping address: what a view's
-// block was when it was attached.
-std::map<const void *, int> &attachedIds()
+// The live attachments by mapping address: what a view's block was when it
+// was attached, and by which key file.
+std::map<const void *, native::Segment *> &attachedSegments()
 {
-    static std::map<const void *, int> ids;
-    return ids;
+    static std::map<const void *, native::Segment *> segments;
+    return segments;
 }
 #endif
 
@@ -79,7 +79,7 @@ public:
             native::detachSegment(segment);
         if (!segment.data)
             return BlockView();
-        attachedIds()[segment.data] = segment.id;
+        attachedSegments()[segment.data] = &segment;
         return BlockView(segment.data, segment.size);
 #endif
     }
@@ -91,7 +91,7 @@ public:
             detach();
 #else
         if (segment.data)
-            attachedIds().erase(segment.data);
+            attachedSegments().erase(segment.data);
         native::detachSegment(segment);
 #endif
     }
@@ -150,16 +150,17 @@ void detachLayer(QSharedMemory *handle)
 
 bool blockReplaced(const BlockView &view, int n)
 {
+    Q_UNUSED(n);
 #ifdef Q_OS_WIN
     Q_UNUSED(view);
-    Q_UNUSED(n);
     return false;
 #else
-    const auto it = attachedIds().find(view.base());
-    if (view.isNull() || it == attachedIds().end())
+    // The attachment remembers its key file: no path to build, and a look-up
+    // only once the key file or the segment has changed.
+    const auto it = attachedSegments().find(view.base());
+    if (view.isNull() || it == attachedSegments().end())
         return false;
-    const int now = native::segmentIdOf(native::blockKey(layerBlockName(n).toLatin1().constData()));
-    return now >= 0 && now != it->second;
+    return native::segmentReplaced(*it->second);
 #endif
 }
 

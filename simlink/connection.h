@@ -35,7 +35,9 @@ void detachLayer(QSharedMemory *handle);
 // Whether layer n's key now names another block than the one attached at
 // view: the simulation ended and started again in between, under the same
 // presence file. A block that is merely gone does not count (its mapping
-// stays valid; the presence lock tells the end).
+// stays valid; the presence lock tells the end). The attachment remembers
+// the key file it was made by (view must be layer n's), so that a poll of
+// an unchanged block looks no key up.
 bool blockReplaced(const BlockView &view, int n);
 
 // Points the handle at the named block (the native key of this platform).

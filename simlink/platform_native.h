@@ -39,6 +39,12 @@ struct Segment
     void *data = nullptr;
     long long size = 0;
     int id = -1;
+    // The key file it was attached by, and that file's device and inode
+    // when they were seen unchanged around the look-up (keyKnown).
+    std::string key;
+    unsigned long long keyDev = 0;
+    unsigned long long keyIno = 0;
+    bool keyKnown = false;
 };
 
 // Attaches the segment the key file names, when it belongs to this user;
@@ -52,6 +58,13 @@ void detachSegment(Segment &segment);
 
 // Id of the segment the key file names now, or -1 when there is none.
 int segmentIdOf(const std::string &key);
+
+// Whether the key file the segment was attached by names another segment
+// now; false when it names none (a segment merely gone). Asked on every
+// poll, so it looks the key up only when the key file is another file than
+// at the attach or the segment has been removed: otherwise the key, which
+// follows from the file's device and inode alone, still names this segment.
+bool segmentReplaced(Segment &segment);
 #endif
 
 } // namespace native

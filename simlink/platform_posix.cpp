@@ -51,15 +51,42 @@ std::string absolute(const std::string &dir)
 
 } // namespace
 
-std::string runtimeDirectory()
+namespace {
+
+// The real user id, asked once: the tool never changes it.
+uid_t realUid()
 {
-    const char *explicitDir = std::getenv("NOXEL_RUNTIME_DIR");
+    static const uid_t uid = getuid();
+    return uid;
+}
+
+std::string resolveRuntimeDirectory(const char *explicitDir, const char *xdg)
+{
     if (explicitDir && *explicitDir)
         return absolute(explicitDir);
-    const char *xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg && *xdg)
         return absolute(std::string(xdg) + "/noxel");
-    return "/tmp/noxel-" + std::to_string(static_cast<unsigned long>(getuid()));
+    return "/tmp/noxel-" + std::to_string(static_cast<unsigned long>(realUid()));
+}
+
+} // namespace
+
+std::string runtimeDirectory()
+{
+    // Asked on every poll: resolved again only when one of the variables it
+    // comes from has changed since the last call.
+    static std::string lastExplicit, lastXdg, dir;
+    static bool resolved = false;
+    const char *explicitDir = std::getenv("NOXEL_RUNTIME_DIR");
+    const char *xdg = std::getenv("XDG_RUNTIME_DIR");
+    const auto same = [](const std::string &last, const char *now) { return last == (now ? now : ""); };
+    if (!resolved || !same(lastExplicit, explicitDir) || !same(lastXdg, xdg)) {
+        lastExplicit = explicitDir ? explicitDir : "";
+        lastXdg = xdg ? xdg : "";
+        dir = resolveRuntimeDirectory(explicitDir, xdg);
+        resolved = true;
+    }
+    return dir;
 }
 
 namespace {
@@ -89,7 +116,7 @@ bool trustedDirectory(std::string *dir)
         reportOnce("ignoring runtime directory " + *dir + ": it is not a directory");
         return false;
     }
-    if (st.st_uid != getuid()) {
+    if (st.st_uid != realUid()) {
         reportOnce("ignoring runtime directory " + *dir + ": it belongs to another user");
         return false;
     }
@@ -135,12 +162,15 @@ std::string blockKey(const char *blockName)
     return dir + "/" + blockName;
 }
 
-int segmentIdOf(const std::string &key)
+namespace {
+
+// The segment the key file names now, or -1; *st is the file as it was
+// before the look-up (only a regular file is a key file).
+int lookUpSegment(const std::string &key, struct stat *st)
 {
     if (key.empty())
         return -1;
-    struct stat st;
-    if (lstat(key.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (lstat(key.c_str(), st) != 0 || !S_ISREG(st->st_mode))
         return -1;
     const key_t ipcKey = ftok(key.c_str(), 'Q');
     if (ipcKey == key_t(-1))
@@ -148,11 +178,74 @@ int segmentIdOf(const std::string &key)
     return shmget(ipcKey, 0, 0);
 }
 
+bool sameFile(const struct stat &st, const Segment &segment)
+{
+    return static_cast<unsigned long long>(st.st_dev) == segment.keyDev
+        && static_cast<unsigned long long>(st.st_ino) == segment.keyIno;
+}
+
+// Remembers the key file as the one that names the segment, when it is
+// still the file the look-up started from (it may have been replaced in
+// between, and then the look-up has to be repeated next time).
+void rememberKeyFile(Segment &segment, const struct stat &before)
+{
+    struct stat after;
+    segment.keyKnown = lstat(segment.key.c_str(), &after) == 0 && after.st_dev == before.st_dev
+        && after.st_ino == before.st_ino;
+    segment.keyDev = static_cast<unsigned long long>(before.st_dev);
+    segment.keyIno = static_cast<unsigned long long>(before.st_ino);
+}
+
+// Whether the segment still carries the key it was found by. Removing a
+// segment is the only way it loses its key (the key becomes private while
+// attachments last); without a way to see that mark, the key is looked up.
+bool stillKeyed(int id)
+{
+#ifdef SHM_DEST
+    struct shmid_ds ds;
+    return shmctl(id, IPC_STAT, &ds) == 0 && !(ds.shm_perm.mode & SHM_DEST);
+#else
+    (void)id;
+    return false;
+#endif
+}
+
+} // namespace
+
+int segmentIdOf(const std::string &key)
+{
+    struct stat st;
+    return lookUpSegment(key, &st);
+}
+
+bool segmentReplaced(Segment &segment)
+{
+    if (!segment.data)
+        return false;
+    struct stat st;
+    if (lstat(segment.key.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // The key follows from the file's device and inode alone, and a live
+    // segment keeps its key (keys are unique) until it is removed: the same
+    // file and a segment not removed mean the key names this segment still.
+    if (segment.keyKnown && sameFile(st, segment) && stillKeyed(segment.id))
+        return false;
+    const int now = lookUpSegment(segment.key, &st);
+    if (now < 0)
+        return false;
+    if (now != segment.id)
+        return true;
+    // A new key file that names the same segment (its key collided with
+    // the old file's): from now on that file is the one to compare with.
+    rememberKeyFile(segment, st);
+    return false;
+}
+
 namespace {
 
 bool ownSegment(int id, struct shmid_ds *ds)
 {
-    return id >= 0 && shmctl(id, IPC_STAT, ds) == 0 && ds->shm_perm.uid == getuid();
+    return id >= 0 && shmctl(id, IPC_STAT, ds) == 0 && ds->shm_perm.uid == realUid();
 }
 
 } // namespace
@@ -166,7 +259,8 @@ bool blockOwnerTrusted(const std::string &key)
 Segment attachSegment(const std::string &key, bool readOnly)
 {
     Segment segment;
-    const int id = segmentIdOf(key);
+    struct stat keyFile;
+    const int id = lookUpSegment(key, &keyFile);
     struct shmid_ds ds;
     if (!ownSegment(id, &ds))
         return segment;
@@ -176,6 +270,8 @@ Segment attachSegment(const std::string &key, bool readOnly)
     segment.data = data;
     segment.size = static_cast<long long>(ds.shm_segsz);
     segment.id = id;
+    segment.key = key;
+    rememberKeyFile(segment, keyFile);
     return segment;
 }
 

@@ -116,6 +116,34 @@ private Q_SLOTS:
         QVERIFY(showsAllOf(*second, 2, 32));
     }
 
+    // The runtime directory moved away: the simulation in it counts as gone
+    // at the next tick. Moved away with a new simulation started in a new
+    // directory of the same name before the tick: the views come back on
+    // the new blocks, not the ones of the directory moved away.
+    void runtimeDirectoryMovedOrReplaced()
+    {
+        const QString dir = env.runtimeDir();
+        auto first = publish(2, 40);
+        QVERIFY(first);
+        window->OnTimerLoad();
+        QVERIFY(showsAllOf(*first, 2, 40));
+        QVERIFY(QDir().rename(dir, dir + QStringLiteral(".moved")));
+        window->OnTimerRedraw();
+        QVERIFY(window->LayerViews().isEmpty());
+
+        auto second = publish(1, 24);
+        QVERIFY(second);
+        window->OnTimerLoad();
+        QVERIFY(showsAllOf(*second, 1, 24));
+        QVERIFY(QDir().rename(dir, dir + QStringLiteral(".replaced")));
+        auto third = publish(2, 16);
+        QVERIFY(third);
+        window->OnTimerRedraw();
+        QVERIFY(window->LayerViews().isEmpty());
+        window->OnTimerLoad();
+        QVERIFY(showsAllOf(*third, 2, 16));
+    }
+
     // Blocks removed while the presence lock stays: not a restart, the views
     // keep their (still valid) mappings until the lock goes.
     void removedBlocksAreNoRestart()

@@ -9,10 +9,26 @@
 #include <QSharedMemory>
 #include <QtTest>
 
+#include <dlfcn.h>
 #include <memory>
+#include <sys/ipc.h>
 #include <sys/shm.h>
 
 using namespace simlink;
+
+namespace {
+// Key look-ups made by this process, counted so that a test can tell a
+// check that looked a key up from one that did not.
+int keyLookUps = 0;
+} // namespace
+
+extern "C" key_t ftok(const char *path, int id)
+{
+    ++keyLookUps;
+    using Real = key_t (*)(const char *, int);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "ftok"));
+    return real(path, id);
+}
 
 class TestBlockIdentity : public QObject
 {
@@ -97,6 +113,55 @@ private Q_SLOTS:
         // Once detached the view is no longer known: nothing to compare.
         QVERIFY(!blockReplaced(view, 1));
         delete handle;
+    }
+
+    // The check is made on every redraw tick and looks no key up while the
+    // key file and the block stay as they were; yet a new block is seen
+    // whether it came under the same key file (the old block removed, its
+    // key file kept or its inode handed out again) or under a new key file
+    // while the old block stays (a crash).
+    void everyReplacementIsSeenWithoutLookUpsMeanwhile()
+    {
+        sim::Publisher pub;
+        QVERIFY(pub.createGlobal(1));
+        sim::PublishedBlock *ended = pub.createLayer(0, sim::LayerSpec::of(4, 4));
+        QVERIFY(ended);
+        QSharedMemory *handle = nullptr;
+        const auto detachAtEnd = qScopeGuard([&handle] {
+            detachLayer(handle);
+            delete handle;
+        });
+        const BlockView view = attachLayer(handle, 0);
+        QVERIFY(!view.isNull());
+        keyLookUps = 0;
+        for (int tick = 0; tick < 10; ++tick)
+            QVERIFY(!blockReplaced(view, 0));
+        QCOMPARE(keyLookUps, 0);
+
+        const QByteArray keyFile = QFile::encodeName(ended->keyFile());
+        const key_t key = ftok(keyFile.constData(), 'Q');
+        QCOMPARE(shmctl(ended->shmId(), IPC_RMID, nullptr), 0);
+        QVERIFY(!blockReplaced(view, 0));
+        const int next = shmget(key, 4096, IPC_CREAT | IPC_EXCL | 0600);
+        QVERIFY(next >= 0);
+        const auto removeNext = qScopeGuard([next] { shmctl(next, IPC_RMID, nullptr); });
+        QVERIFY(blockReplaced(view, 0));
+
+        // A crash: the block stays, the next simulation takes new key files.
+        auto crashed = std::make_unique<sim::Publisher>();
+        QVERIFY(crashed->createLayer(1, sim::LayerSpec::of(4, 4)));
+        QSharedMemory *crashedHandle = nullptr;
+        const auto detachCrashedAtEnd = qScopeGuard([&crashedHandle] {
+            detachLayer(crashedHandle);
+            delete crashedHandle;
+        });
+        const BlockView crashedView = attachLayer(crashedHandle, 1);
+        QVERIFY(!crashedView.isNull());
+        crashed->abandon();
+        QVERIFY(!blockReplaced(crashedView, 1));
+        sim::Publisher restarted;
+        QVERIFY2(restarted.createLayer(1, sim::LayerSpec::of(4, 4)), qPrintable(restarted.lastError()));
+        QVERIFY(blockReplaced(crashedView, 1));
     }
 };
 
