@@ -6,11 +6,13 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
+class ViewComposite;
 class ViewLayer;
 
 // The "Pixel Inspector" dock: the display position of the pixel last under
@@ -28,6 +30,9 @@ public:
     // The main window's list of layer views (read only; empty while no
     // simulation runs). Null detaches the dock.
     void SetLayerViews(const QList<ViewLayer *> *views);
+    // The composite view, whose choice of layers the composite row follows;
+    // null when there is none.
+    void SetCompositeView(ViewComposite *view);
 
     QLabel *PositionLabel() const { return positionLabel; }
     QLabel *WatchLabel() const { return watchLabel; }
@@ -72,6 +77,9 @@ private:
     void StartWatch(QPoint display);
 
     const QList<ViewLayer *> *layerViews = nullptr;
+    QPointer<ViewComposite> compositeView;
+    // The composite's left-out layers the table was last computed with.
+    quint32 leftOutSeen = 0;
     QLabel *positionLabel = nullptr;
     QLabel *watchLabel = nullptr;
     QTableWidget *table = nullptr;

@@ -88,6 +88,8 @@ QList<CompositeLayer> ViewComposite::compositeLayers()
     QList<CompositeLayer> layers;
     layers.reserve(layerViews->size());
     for (ViewLayer *v : *layerViews) {
+        if (!LayerShown(v->GetIndex()))
+            continue;
         CompositeLayer layer;
         layer.layout = v->Layout();
         if (layer.layout.indexed)
