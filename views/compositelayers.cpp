@@ -37,8 +37,8 @@ void ViewComposite::SetLayerShown(int layer, bool shown)
 
 void ViewComposite::LayersChanged()
 {
-    // A comparison marks what the view shows, so it is made again; it
-    // repaints the view itself.
+    // A comparison marks what the view shows, so it is made again (which
+    // repaints).
     if (Comparing())
         UpdateComparison();
     else
@@ -58,10 +58,10 @@ void ViewComposite::RestoreState(const ViewState *state)
     if (!state)
         return;
     // A state is only given back under the same configuration, so its bits
-    // name the same layers.
+    // name the same layers. The base repaints; the first refresh after a
+    // build compares again.
     leftOut = state->leftOutLayers;
     ViewWidget::RestoreState(state);
-    LayersChanged();
 }
 
 void ViewComposite::addViewMenuItems(QMenu *menu)

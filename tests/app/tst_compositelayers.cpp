@@ -3,15 +3,21 @@
 // composite the test builds from the blocks' bytes; the layer's own view and
 // block stay as they were; the choice comes back after a restart of the same
 // configuration only; the pixel inspector's composite row follows it.
+#include "app/comparemode.h"
 #include "app/inspectorhost.h"
 #include "app/settings.h"
+#include "app/snapshotaction.h"
+#include "imaging/referencediff.h"
 #include "inspector/inspectordock.h"
 #include "rawdecode.h"
 #include "referencepaint.h"
+#include "snapshot/snapshot.h"
+#include "views/infowidgets.h"
 #include "windowfixture.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QTableWidget>
 
 using fixture::at;
@@ -99,7 +105,11 @@ class TestCompositeLayers : public QObject
 
 private Q_SLOTS:
     void init() { fx.reset(); }
-    void cleanup() { fx.clear(); }
+    void cleanup()
+    {
+        SetFolderChooser(FolderChooser());
+        fx.clear();
+    }
 
     // Both paths of the paint (rows composed straight into the output, and
     // the image a highlighted selection needs), at zoom 1 and 3 with the
@@ -193,6 +203,48 @@ private Q_SLOTS:
         QCOMPARE(layerEntries(composite()->GetPaintWidget()),
                  (QStringList{"Display &0", "Display &1", "Display &2", "Display &3"}));
         QCOMPARE(paintDifference({}), QString());
+    }
+
+    // Compared live with a snapshot of every layer, the composite marks
+    // exactly the pixels that leaving a layer out changed, also when the
+    // choice comes back after a restart; the layer's own view stays
+    // identical.
+    void comparisonMarksWhatTheViewShows()
+    {
+        QVERIFY(publishScene());
+        const QString dir = fx.env.root() + QStringLiteral("/reference");
+        QCOMPARE(snapshot::saveSnapshot(dir).status, snapshot::Saved);
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(3, WindowFixture::WithComposite));
+        SetFolderChooser([dir](QWidget *) { return dir; });
+        fx.action(QStringLiteral("&File"), QStringLiteral("Compare with snapshot..."))->trigger();
+        QVERIFY(fx.window->Comparison()->Active());
+        const auto strip = [](ViewWidget *view) { return view->GetInfoWidget()->CompareLabel()->text(); };
+        QCOMPARE(strip(composite()), QStringLiteral("identical"));
+
+        const QImage all = reference(QRect(0, 0, 48, 36), {});
+        const QImage without = reference(QRect(0, 0, 48, 36), {1});
+        int differing = 0;
+        QPoint marked;
+        for (int y = 0; y < 36; ++y)
+            for (int x = 0; x < 48; ++x)
+                if (all.pixel(x, y) != without.pixel(x, y) && differing++ == 0)
+                    marked = QPoint(x, y);
+        QVERIFY(differing > 0);
+        const QString counted = QStringLiteral("%1 pixels differ").arg(differing);
+        QVERIFY(chooseFromMenu(composite()->GetPaintWidget(), QPoint(2, 2), QStringLiteral("Layer &1")));
+        QCOMPARE(strip(composite()), counted);
+        QCOMPARE(strip(fx.view(1)), QStringLiteral("identical"));
+        const QImage shown = fixture::renderWidget(composite()->GetPaintWidget(), QRect(marked, QSize(1, 1)),
+                                                   QImage::Format_ARGB32);
+        QCOMPARE(hex(shown.pixel(0, 0)), hex(DiffHighlight));
+
+        QVERIFY(fx.endSimulation());
+        QVERIFY(publishScene());
+        QVERIFY(fx.waitForViews(3, WindowFixture::WithComposite));
+        QCOMPARE(strip(composite()), counted);
+        QVERIFY(chooseFromMenu(composite()->GetPaintWidget(), QPoint(2, 2), QStringLiteral("Layer &1")));
+        QCOMPARE(strip(composite()), QStringLiteral("identical"));
     }
 
     // The inspector's composite row blends only the layers the view shows,
