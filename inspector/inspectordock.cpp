@@ -103,7 +103,7 @@ void InspectorDock::SetLayerViews(const QList<ViewLayer *> *views)
     dirty = true;
 }
 
-void InspectorDock::SetCompositeView(ViewComposite *view)
+void InspectorDock::setCompositeView(ViewComposite *view)
 {
     compositeView = view;
     dirty = true;
@@ -118,7 +118,7 @@ QList<inspector::InspectLayer> InspectorDock::ReadLayers() const
         inspector::InspectLayer layer;
         layer.title = view->GetTitle();
         layer.layout = view->Layout();
-        layer.inComposite = !compositeView || compositeView->LayerShown(view->GetIndex());
+        layer.inComposite = !compositeView || compositeView->layerShown(view->GetIndex());
         if (layer.layout.indexed)
             layer.palette = view->CurrentPalette();
         if (view->Comparing()) {
@@ -201,7 +201,7 @@ void InspectorDock::OnTimerRefresh()
         return;
     const bool changed = CountersChanged();
     // A layer left out of (or put back into) the composite changes its row.
-    const quint32 leftOut = compositeView ? compositeView->LeftOutLayers() : 0;
+    const quint32 leftOut = compositeView ? compositeView->leftOutLayers() : 0;
     if (leftOut != leftOutSeen) {
         leftOutSeen = leftOut;
         dirty = true;

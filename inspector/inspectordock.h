@@ -32,7 +32,7 @@ public:
     void SetLayerViews(const QList<ViewLayer *> *views);
     // The composite view, whose choice of layers the composite row follows;
     // null when there is none.
-    void SetCompositeView(ViewComposite *view);
+    void setCompositeView(ViewComposite *view);
 
     QLabel *PositionLabel() const { return positionLabel; }
     QLabel *WatchLabel() const { return watchLabel; }

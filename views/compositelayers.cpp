@@ -22,20 +22,20 @@ bool inMask(int layer)
 
 } // namespace
 
-bool ViewComposite::LayerShown(int layer) const
+bool ViewComposite::layerShown(int layer) const
 {
     return !inMask(layer) || (leftOut & (1u << layer)) == 0;
 }
 
-void ViewComposite::SetLayerShown(int layer, bool shown)
+void ViewComposite::setLayerShown(int layer, bool shown)
 {
-    if (!inMask(layer) || LayerShown(layer) == shown)
+    if (!inMask(layer) || layerShown(layer) == shown)
         return;
     leftOut ^= 1u << layer;
-    LayersChanged();
+    layersChanged();
 }
 
-void ViewComposite::LayersChanged()
+void ViewComposite::layersChanged()
 {
     // A comparison marks what the view shows, so it is made again (which
     // repaints).
@@ -72,7 +72,7 @@ void ViewComposite::addViewMenuItems(QMenu *menu)
         const int n = view->GetIndex();
         QAction *a = layers->addAction(QStringLiteral("%1 &%2").arg(word).arg(n));
         a->setCheckable(true);
-        a->setChecked(LayerShown(n));
+        a->setChecked(layerShown(n));
         a->setEnabled(inMask(n));
         a->setData(n);
         a->setStatusTip(QStringLiteral("Draw %1 %2 in %3; unchecked, it is left out of this view only.")
@@ -86,5 +86,5 @@ void ViewComposite::addViewMenuItems(QMenu *menu)
 void ViewComposite::OnActCompositeLayer(bool on)
 {
     if (auto *a = qobject_cast<QAction *>(sender()))
-        SetLayerShown(a->data().toInt(), on);
+        setLayerShown(a->data().toInt(), on);
 }

@@ -88,7 +88,7 @@ QList<CompositeLayer> ViewComposite::compositeLayers()
     QList<CompositeLayer> layers;
     layers.reserve(layerViews->size());
     for (ViewLayer *v : *layerViews) {
-        if (!LayerShown(v->GetIndex()))
+        if (!layerShown(v->GetIndex()))
             continue;
         CompositeLayer layer;
         layer.layout = v->Layout();

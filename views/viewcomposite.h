@@ -39,10 +39,10 @@ public:
     // every layer at first. A layer left out is left out of this view only
     // (painting, copies, status texts, comparison); its block is untouched
     // and the background stays the first layer's block's colour.
-    bool LayerShown(int layer) const;
-    void SetLayerShown(int layer, bool shown);
+    bool layerShown(int layer) const;
+    void setLayerShown(int layer, bool shown);
     // Bit n set: layer n is left out.
-    quint32 LeftOutLayers() const { return leftOut; }
+    quint32 leftOutLayers() const { return leftOut; }
     void SaveState(ViewState *state) override;
     void RestoreState(const ViewState *state) override;
     // The "La&yers" submenu: one checkable entry per layer.
@@ -53,7 +53,7 @@ private Q_SLOTS:
 
 private:
     // Redraws (and compares again) after the choice of layers changed.
-    void LayersChanged();
+    void layersChanged();
 
     const QList<ViewLayer *> *layerViews = nullptr;
     quint32 leftOut = 0;
