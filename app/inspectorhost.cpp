@@ -42,7 +42,7 @@ void InspectorHost::OnActPixelInspector(bool on)
 void InspectorHost::AttachViews()
 {
     dock->SetLayerViews(&window->LayerViews());
-    dock->SetCompositeView(window->CompositeView());
+    dock->setCompositeView(window->CompositeView());
     QList<ViewWidget *> views;
     for (ViewLayer *v : window->LayerViews())
         views.append(v);
@@ -64,7 +64,7 @@ void InspectorHost::AttachViews()
 void InspectorHost::DetachViews()
 {
     dock->SetLayerViews(nullptr);
-    dock->SetCompositeView(nullptr);
+    dock->setCompositeView(nullptr);
 }
 
 void InspectorHost::Tick()

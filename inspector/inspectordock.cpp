@@ -2,6 +2,7 @@
 
 #include "simlink/layerblock.h"
 #include "views/cwidget.h"
+#include "views/viewcomposite.h"
 #include "views/viewhost.h"
 #include "views/viewlayer.h"
 
@@ -102,6 +103,12 @@ void InspectorDock::SetLayerViews(const QList<ViewLayer *> *views)
     dirty = true;
 }
 
+void InspectorDock::setCompositeView(ViewComposite *view)
+{
+    compositeView = view;
+    dirty = true;
+}
+
 QList<inspector::InspectLayer> InspectorDock::ReadLayers() const
 {
     QList<inspector::InspectLayer> list;
@@ -111,6 +118,7 @@ QList<inspector::InspectLayer> InspectorDock::ReadLayers() const
         inspector::InspectLayer layer;
         layer.title = view->GetTitle();
         layer.layout = view->Layout();
+        layer.inComposite = !compositeView || compositeView->layerShown(view->GetIndex());
         if (layer.layout.indexed)
             layer.palette = view->CurrentPalette();
         if (view->Comparing()) {
@@ -192,6 +200,12 @@ void InspectorDock::OnTimerRefresh()
     if (!isVisible() || !layerViews || layerViews->isEmpty())
         return;
     const bool changed = CountersChanged();
+    // A layer left out of (or put back into) the composite changes its row.
+    const quint32 leftOut = compositeView ? compositeView->leftOutLayers() : 0;
+    if (leftOut != leftOutSeen) {
+        leftOutSeen = leftOut;
+        dirty = true;
+    }
     if (changed || dirty) {
         dirty = false;
         const QList<inspector::InspectLayer> layers = ReadLayers();
@@ -211,11 +225,6 @@ void InspectorDock::OnTimerRefresh()
     }
     ShowRates();
     ShowChanges();
-}
-
-void InspectorDock::SetCompositeView(ViewWidget *view)
-{
-    compositeView = view;
 }
 
 void InspectorDock::ShowChanges()

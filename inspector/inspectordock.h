@@ -13,6 +13,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
+class ViewComposite;
 class ViewLayer;
 
 // The "Pixel Inspector" dock: the display position of the pixel last under
@@ -30,9 +31,9 @@ public:
     // The main window's list of layer views (read only; empty while no
     // simulation runs). Null detaches the dock.
     void SetLayerViews(const QList<ViewLayer *> *views);
-    // The composite view, whose heat map the composite row reads (null
-    // without one).
-    void SetCompositeView(ViewWidget *view);
+    // The composite view, whose choice of layers the composite row follows;
+    // null when there is none.
+    void setCompositeView(ViewComposite *view);
 
     QLabel *PositionLabel() const { return positionLabel; }
     QLabel *WatchLabel() const { return watchLabel; }
@@ -78,7 +79,9 @@ private:
     void StartWatch(QPoint display);
 
     const QList<ViewLayer *> *layerViews = nullptr;
-    QPointer<ViewWidget> compositeView;
+    QPointer<ViewComposite> compositeView;
+    // The composite's left-out layers the table was last computed with.
+    quint32 leftOutSeen = 0;
     QLabel *positionLabel = nullptr;
     QLabel *watchLabel = nullptr;
     QTableWidget *table = nullptr;

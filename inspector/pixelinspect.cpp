@@ -90,10 +90,12 @@ Inspection inspect(const QList<InspectLayer> &layers, const ImageRules &rules, Q
                                                 row.layerPixel.y()));
         }
         result.layers.append(row);
-        composite.append(CompositeLayer{layer.layout, layer.palette});
+        if (layer.inComposite)
+            composite.append(CompositeLayer{layer.layout, layer.palette});
     }
     if (layers.isEmpty())
         return result;
+    // The background is the first layer's, whether or not it is drawn.
     const BlockView first = layers.first().layout.block;
     int width = 0, height = 0;
     if (simlink::compositeSize(first, &width, &height) && display.x() >= 0 && display.y() >= 0

@@ -22,6 +22,9 @@ struct InspectLayer
     QString title;
     LayerLayout layout;     // the visible window's addressing
     QVector<QRgb> palette;  // with the alpha convention applied
+    // Drawn in the composite as its view shows it (a layer left out there
+    // is left out of the composite's value too).
+    bool inComposite = true;
     // While comparing with a reference snapshot: the snapshot's image of the
     // layer (null when it has none that fits) and where the visible
     // window's pixel (0, 0) lies in it.

@@ -86,6 +86,7 @@ QMenu *BuildPaintMenu(PaintWidget *owner, const PaintMenuState &state, QList<QAc
     QAction *fit = menu->addAction(QStringLiteral("&Fit window size to layer"));
     fit->setStatusTip(FitTip());
     QObject::connect(fit, &QAction::triggered, owner, &PaintWidget::OnFitToSizeTriggered);
+    owner->View()->addViewMenuItems(menu);
 
     menu->addSeparator();
     QAction *copy = menu->addAction(QStringLiteral("&Copy to clipboard"));

@@ -12,6 +12,7 @@
 
 class PointerSource;
 class QKeyEvent;
+class QMenu;
 
 // The grid a view draws over its image.
 struct PaintGrid
@@ -84,6 +85,9 @@ public:
     virtual void EditSelection() = 0;
     // Hides the view through the window.
     virtual void CloseFromMenu() = 0;
+    // Entries only this kind of view offers, added to its context menu
+    // after the window fitting; they are the menu's children.
+    virtual void addViewMenuItems(QMenu *menu) { Q_UNUSED(menu); }
     // Shows text in the main window's status line.
     virtual void ShowStatus(const QString &text) = 0;
     // Every key press and release of the paint widget.

@@ -24,6 +24,8 @@ struct ViewState
     int selTop = 0;
     int selRight = -1;
     int selBottom = -1;
+    // The composite view's layers left out of its image, bit n for layer n.
+    quint32 leftOutLayers = 0;
 };
 
 // Base of every view and palette panel: a sunken frame with a close button.

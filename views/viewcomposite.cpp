@@ -66,6 +66,8 @@ QList<CompositeLayer> ViewComposite::compositeLayers()
     QList<CompositeLayer> layers;
     layers.reserve(layerViews->size());
     for (ViewLayer *v : *layerViews) {
+        if (!layerShown(v->GetIndex()))
+            continue;
         CompositeLayer layer;
         layer.layout = v->Layout();
         if (layer.layout.indexed)

@@ -133,14 +133,17 @@ QImage virtualImage(const Block &b, const Rules &rules, QRect r)
     return decode(b, rules, r, true);
 }
 
-QImage compositeImage(const QList<Block> &layers, const Rules &rules, QRect r)
+QImage compositeImage(const QList<Block> &layers, const Rules &rules, QRect r, const QList<int> &leftOut)
 {
     if (r.isEmpty())
         return QImage();
     QImage image(r.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(layers.isEmpty() ? 0xFF000000u : opaqueLibraryColor(layers.first().u32(BkColor)));
     QPainter painter(&image);
-    for (const Block &b : layers) {
+    for (int n = 0; n < layers.size(); ++n) {
+        if (leftOut.contains(n))
+            continue;
+        const Block &b = layers.at(n);
         const QRect lr(b.i32(XPos), b.i32(YPos), b.i32(XSize), b.i32(YSize));
         const QRect part = lr & r;
         if (part.isEmpty())

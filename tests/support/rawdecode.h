@@ -42,7 +42,8 @@ QImage virtualImage(const Block &b, const Rules &rules, QRect r);
 
 // The display rectangle r of the composite: the first block's background
 // colour, opaque, then every layer's visible window at its position drawn
-// source-over (ARGB32_Premultiplied).
-QImage compositeImage(const QList<Block> &layers, const Rules &rules, QRect r);
+// source-over (ARGB32_Premultiplied). The layers at the positions in
+// leftOut are not drawn; the background is the first block's all the same.
+QImage compositeImage(const QList<Block> &layers, const Rules &rules, QRect r, const QList<int> &leftOut = {});
 
 } // namespace rawdecode

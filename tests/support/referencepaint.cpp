@@ -121,7 +121,7 @@ void referencePaintLayer(QPainter &p, PaintWidget *widget)
     referenceGrid(p, widget);
 }
 
-void referencePaintComposite(QPainter &p, PaintWidget *widget)
+void referencePaintComposite(QPainter &p, PaintWidget *widget, const QList<int> &leftOut)
 {
     ViewWidget *v = static_cast<ViewWidget *>(widget->View());
     const int z = v->GetZoom();
@@ -132,7 +132,7 @@ void referencePaintComposite(QPainter &p, PaintWidget *widget)
     if (auto *composite = qobject_cast<ViewComposite *>(v))
         for (ViewLayer *layer : composite->LayerViews())
             layers << blockOf(layer);
-    QImage image = rawdecode::compositeImage(layers, rules(), shown);
+    QImage image = rawdecode::compositeImage(layers, rules(), shown, leftOut);
     shade(widget, image, shown.topLeft());
     if (!image.isNull())
         p.drawImage(QPoint(z * shown.x(), z * shown.y()), magnified(image, z));

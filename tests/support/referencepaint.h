@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class PaintWidget;
 class QPainter;
 
@@ -13,7 +15,9 @@ class QPainter;
 // the background and the grid. The painter paints in the widget's
 // coordinates.
 void referencePaintLayer(QPainter &painter, PaintWidget *widget);
-void referencePaintComposite(QPainter &painter, PaintWidget *widget);
+// The composite without the layers at the positions in leftOut (its view's
+// list), over the first layer's background colour all the same.
+void referencePaintComposite(QPainter &painter, PaintWidget *widget, const QList<int> &leftOut = {});
 
 // The two parts the benchmark's literal painting shares with the reference:
 // the transparency background over the whole widget, and the grid.
