@@ -1,7 +1,7 @@
 #include "app/inspectorhost.h"
 
 #include "app/mainwindow.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/viewmenu.h"
 #include "inspector/inspectordock.h"
 #include "paint/paintwidget.h"

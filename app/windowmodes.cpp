@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "palette/palettewidget.h"
 #include "views/viewcomposite.h"
 #include "views/viewlayer.h"

@@ -1,6 +1,6 @@
 #include "dialogs/aboutdialog.h"
 
-#include "app/version.h"
+#include "base/version.h"
 #include "dialogs/abouttexts.h"
 #include "dialogs/artwork.h"
 

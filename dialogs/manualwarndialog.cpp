@@ -1,6 +1,6 @@
 #include "dialogs/manualwarndialog.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "dialogs/manual.h"
 
 #include <QCheckBox>

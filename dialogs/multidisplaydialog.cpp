@@ -1,6 +1,6 @@
 #include "dialogs/multidisplaydialog.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

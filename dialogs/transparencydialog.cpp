@@ -1,6 +1,6 @@
 #include "dialogs/transparencydialog.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "dialogs/buttons.h"
 #include "dialogs/colorchooser.h"
 #include "dialogs/gridsetting.h"

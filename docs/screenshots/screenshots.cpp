@@ -7,7 +7,7 @@
 // one picture per dialog, and (on POSIX systems) the main window showing
 // the demo scene, with and without the Pixel Inspector. Settings go
 // to a temporary location; the user's own settings are never touched.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/buttons.h"
 #include "dialogs/gridcolordialog.h"

@@ -5,7 +5,7 @@
 // configuration only; the pixel inspector's composite row follows it.
 #include "app/comparemode.h"
 #include "app/inspectorhost.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/snapshotaction.h"
 #include "imaging/referencediff.h"
 #include "inspector/inspectordock.h"

@@ -1,7 +1,7 @@
 // The main window against a running publisher: menus before and after a
 // connection, the views it builds, teardown and restore of view states, the
 // window modes, and repeated connect/teardown cycles.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "dialogs/manual.h"
 #include "dialogs/manualwarndialog.h"
 #include "modalwait.h"

@@ -2,7 +2,7 @@
 // be) and unwritable (a plain file where the settings folder should be). The
 // tool starts with the defaults, and what the user sets holds for the session.
 #include "app/mainwindow.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "testenv.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // Start-up: the window's title and size, the settings it creates and
 // loads, and the load timer finding a running publisher's layers.
-#include "app/settings.h"
-#include "app/version.h"
+#include "base/settings.h"
+#include "base/version.h"
 #include "windowfixture.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The About box and the user manual: texts, frame, closing, the question
 // before the manual opens with its check box, and where the manual is found.
-#include "app/settings.h"
-#include "app/version.h"
+#include "base/settings.h"
+#include "base/version.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/abouttexts.h"
 #include "dialogs/manual.h"

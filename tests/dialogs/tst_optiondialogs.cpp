@@ -1,7 +1,7 @@
 // The grid colour, transparency and multi layer/display dialogs, driven by
 // clicks: preselection and enabling, the colour chooser (replaced, so that
 // nothing blocks), and what OK and Cancel leave in the record and settings.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "dialogs/buttons.h"
 #include "dialogs/colorchooser.h"
 #include "dialogs/gridcolordialog.h"

@@ -2,7 +2,7 @@
 // and its setting, the table following the pointer over a view, a watched
 // pixel's history, and "Save &snapshot..." with and without a simulation.
 #include "app/inspectorhost.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/snapshotaction.h"
 #include "dialogs/modalscope.h"
 #include "inspector/inspectordock.h"

@@ -8,19 +8,19 @@
 // ("../views/x.h") are resolved against its folder first. Exit status 1 when it found any, 2 on bad usage.
 //
 // The ranks, bottom up, are the ones in README.md ("Layout"):
-//   simlink < imaging < dialogs < selection < paint < views < palette
+//   base < simlink < imaging < dialogs < selection < paint < views < palette
 //   < replay < snapshot < inspector < app
-// Leaves that every folder may include: app/settings.h, app/version.h and
-// the compiled-in pictures Resource/embeddedart.h. A leaf includes only
-// leaves and simlink. sim/ (the demo simulation and its publisher) stands
-// beside the tool: it may include simlink/, and nothing of the tool includes
-// it. Resource/artwork/ (the offline tool that draws the pictures) and docs/
-// (the screenshot program) are tools: they may include any folder of the
-// tool, and nothing includes them; docs/ may include sim/ too, as it
-// publishes the demo scene to picture the main window. The publishing
-// library (publish/, included as "noxel/publish.h" or by its folder) is the
-// simulation's side: sim/ and docs/ may include it, the tool never does (it
-// reads the blocks through simlink/).
+// base/ holds the settings store and the version text. The compiled-in
+// pictures Resource/embeddedart.h are a leaf every folder may include; a
+// leaf includes only leaves, base and simlink. sim/ (the demo simulation and
+// its publisher) stands beside the tool: it may include base and simlink,
+// and nothing of the tool includes it. Resource/artwork/ (the offline tool
+// that draws the pictures) and docs/ (the screenshot program) are tools:
+// they may include any folder of the tool, and nothing includes them; docs/
+// may include sim/ too, as it publishes the demo scene to picture the main
+// window. The publishing library (publish/, included as "noxel/publish.h"
+// or by its folder) is the simulation's side: sim/ and docs/ may include it,
+// the tool never does (it reads the blocks through simlink/).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -40,12 +40,12 @@ constexpr int UnreachableRank = 2000; // sim, the tools and Resource as includee
 constexpr int PlayerRank = 3000;      // docs: the screenshot program publishes the demo scene in-process
 
 const std::map<std::string, int> FolderRank = {
-    {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
+    {"base", 5}, {"simlink", 10}, {"imaging", 20}, {"dialogs", 30}, {"selection", 40}, {"paint", 50},
     {"views", 60},   {"palette", 70}, {"replay", 75}, {"snapshot", 80}, {"inspector", 85},
     {"app", 90},
 };
 
-const std::vector<std::string> Leaves = {"app/settings.h", "app/version.h", "Resource/embeddedart.h"};
+const std::vector<std::string> Leaves = {"Resource/embeddedart.h"};
 
 bool isLeaf(const std::string &path)
 {

@@ -1,4 +1,4 @@
 #include "imaging/layerimage.h"
 #include "views/viewwidget.h"
 #include "paint/paintwidget.h"
-#include "app/settings.h"
+#include "base/settings.h"

@@ -1,2 +1,2 @@
 #include "app/mainwindow.h"
-#include "app/settings.h"
+#include "base/settings.h"
