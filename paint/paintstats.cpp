@@ -20,6 +20,7 @@ struct Entry
     long paints;
     int zoom;
     int grid;
+    int overlays; // 1: update flashes, 2: heat map, 3: both
 };
 
 class Stats
@@ -34,10 +35,10 @@ public:
         if (it == index.constEnd()) {
             // A new widget at a reused address is a new view: counted apart.
             it = index.insert(widget, int(entries.size()));
-            entries.push_back({kind, 0, 0, 0});
+            entries.push_back({kind, 0, 0, 0, 0});
         } else if (entries[size_t(*it)].kind != kind) {
             it = index.insert(widget, int(entries.size()));
-            entries.push_back({kind, 0, 0, 0});
+            entries.push_back({kind, 0, 0, 0, 0});
         }
         Entry &e = entries[size_t(*it)];
         ++e.paints;
@@ -46,6 +47,7 @@ public:
         if (paint && paint->View()) {
             e.zoom = paint->View()->zoomFactor();
             e.grid = paint->View()->grid().on ? 1 : 0;
+            e.overlays = (paint->View()->UpdatesShown() ? 1 : 0) + (paint->View()->HeatMapShown() ? 2 : 0);
         }
         if (clock.elapsed() >= 250) {
             clock.restart();
@@ -65,8 +67,8 @@ private:
         if (!f)
             return;
         for (size_t i = 0; i < entries.size(); ++i)
-            std::fprintf(f, "%s %zu %ld %d %d\n", entries[i].kind, i, entries[i].paints, entries[i].zoom,
-                         entries[i].grid);
+            std::fprintf(f, "%s %zu %ld %d %d %d\n", entries[i].kind, i, entries[i].paints, entries[i].zoom,
+                         entries[i].grid, entries[i].overlays);
         if (std::fclose(f) == 0)
             std::rename(temporary.constData(), path.constData());
     }
