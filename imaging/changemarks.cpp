@@ -55,6 +55,16 @@ QRgb blendOver(QRgb pixel, QRgb color, int alpha)
         return pixel;
     const int a = std::min(alpha, 255);
     const int pa = qAlpha(pixel);
+    if (pa == 255) {
+        // Opaque: (c a + p (255 - a)) / 255 rounded, which the general form
+        // below gives too, without a division.
+        const auto channel = [a](int c, int p) {
+            const int t = c * a + p * (255 - a) + 128;
+            return (t + (t >> 8)) >> 8;
+        };
+        return qRgb(channel(qRed(color), qRed(pixel)), channel(qGreen(color), qGreen(pixel)),
+                    channel(qBlue(color), qBlue(pixel)));
+    }
     // Everything in units of 1/(255 * 255).
     const int den = a * 255 + pa * (255 - a);
     const auto channel = [&](int c, int p) { return (c * a * 255 + p * pa * (255 - a) + den / 2) / den; };
@@ -122,12 +132,34 @@ void UpdateFlash::apply(CImage &image, qint64 now) const
     const qint64 elapsed = now - origin;
     forImageRows(image, covered, [&](int y, int x0, int x1, QRgb *out) {
         const quint32 *stamp = stamps.constData() + indexIn(covered, x0, y);
+        // Pixels of one change share a stamp: its alpha is worked out once
+        // per run.
+        quint32 last = 0;
+        int alpha = 0;
+        // The highlight's share of each channel for an opaque pixel, as
+        // blendOver() computes it: (c a + p (255 - a) + 128) / 255 by shifts.
+        int red = 0, green = 0, blue = 0, keep = 255;
         for (int x = x0; x <= x1; ++x, ++stamp, ++out) {
             if (*stamp == 0)
                 continue;
-            const int alpha = alphaAfter(elapsed - (qint64(*stamp) - 1));
-            if (alpha > 0)
-                *out = blendOver(*out, Color, alpha);
+            if (*stamp != last) {
+                last = *stamp;
+                alpha = alphaAfter(elapsed - (qint64(*stamp) - 1));
+                red = qRed(Color) * alpha + 128;
+                green = qGreen(Color) * alpha + 128;
+                blue = qBlue(Color) * alpha + 128;
+                keep = 255 - alpha;
+            }
+            if (alpha <= 0)
+                continue;
+            const QRgb p = *out;
+            if (qAlpha(p) != 255) {
+                *out = blendOver(p, Color, alpha);
+                continue;
+            }
+            const auto channel = [](int t) { return (t + (t >> 8)) >> 8; };
+            *out = qRgb(channel(red + qRed(p) * keep), channel(green + qGreen(p) * keep),
+                        channel(blue + qBlue(p) * keep));
         }
     });
 }
@@ -256,13 +288,29 @@ void HeatCounts::apply(CImage &image, qint64 now)
     const qint64 frames = weighted(framesCurrent, framesPrevious, into);
     forImageRows(image, covered, [&](int y, int x0, int x1, QRgb *out) {
         qint64 i = indexIn(covered, x0, y);
+        // Neighbours mostly share their counts: the colour of the last pair
+        // is reused.
+        int lastCurrent = -1, lastPrevious = -1;
+        QRgb color = 0;
         for (int x = x0; x <= x1; ++x, ++i, ++out) {
-            const qint64 n = frames > 0 ? weighted(current[int(i)], previous[int(i)], into) : 0;
-            if (n == 0) {
-                const QRgb p = *out;
-                *out = qRgba(qRed(p) / 3, qGreen(p) / 3, qBlue(p) / 3, qAlpha(p));
+            const int c = current[int(i)];
+            const int p = previous[int(i)];
+            if (frames == 0 || (c == 0 && (p == 0 || into >= BucketMs))) {
+                const QRgb v = *out;
+                *out = qRgba(qRed(v) / 3, qGreen(v) / 3, qBlue(v) / 3, qAlpha(v));
+                continue;
+            }
+            if (c != lastCurrent || p != lastPrevious) {
+                lastCurrent = c;
+                lastPrevious = p;
+                const qint64 n = weighted(c, p, into);
+                color = n == 0 ? 0 : rampColor(int((n * 255 + frames / 2) / frames));
+            }
+            if (color == 0) {
+                const QRgb v = *out;
+                *out = qRgba(qRed(v) / 3, qGreen(v) / 3, qBlue(v) / 3, qAlpha(v));
             } else {
-                *out = rampColor(int((n * 255 + frames / 2) / frames));
+                *out = color;
             }
         }
     });

@@ -206,6 +206,53 @@ zoom_grid_setup() {
     { setup_error="after a click on the grid button the layer view paints at zoom/grid $(layer_state), expected 4 1"; return 1; }
 }
 
+# The first layer view with update flashes ("1"), the heat map ("2") or both
+# ("3") switched on through its context menu (a right-click on its image,
+# then the entry's accelerator), checked from the paint counts.
+# overlay_case NAME WHICH SIMULATION-COMMAND...
+overlay_case() {
+  local name=$1 which=$2
+  shift 2
+  wanted "$name" || return 0
+  if [ "$platform" = "offscreen (no X server)" ] || ! command -v xdotool >/dev/null || [ ! -x "$probe" ]; then
+    printf '%-28s skipped: needs an X server, xdotool and %s\n' "$name" "$probe"
+    return
+  fi
+  start "$name" "$@"
+  if ! overlay_setup "$which"; then
+    printf '%-28s NOT MEASURED: %s\n' "$name" "$setup_error"
+    stop
+    return
+  fi
+  sleep 3
+  measure "$name"
+  [ "$(layer_overlays)" = "$which" ] || echo "    WARNING: the layer view's overlays changed during the measurement: $(layer_overlays)"
+  stop
+}
+
+layer_overlays() { awk '$1 == "layer" { print $6; exit }' "$dir/paints" 2>/dev/null; }
+overlays_are() { [ "$(layer_overlays)" = "$1" ]; }
+
+overlay_setup() {
+  local which=$1 x y key
+  wait_until 20 state_is "1 0" || { setup_error="the layer view was not painted at zoom 1 within 20 s"; return 1; }
+  # The layer view's image lies left of the composite's buttons (the first
+  # zoom-in button on the screen, when the layer view's own are scrolled
+  # out) and below them.
+  read -r x y <<<"$(icons ZoomPlus_32x32.png | head -n 1)"
+  [ -n "$x" ] || { setup_error="no zoom-in button on the screen"; return 1; }
+  for key in u h; do
+    { [ "$key" = u ] && [ $((which & 1)) -eq 0 ]; } && continue
+    { [ "$key" = h ] && [ $((which & 2)) -eq 0 ]; } && continue
+    xdotool mousemove $((x / 2)) $((y + 300)) click 3
+    sleep 0.5
+    xdotool key "$key"
+    sleep 0.5
+  done
+  wait_until 5 overlays_are "$which" ||
+    { setup_error="after the menu entries the layer view paints with overlays '$(layer_overlays)', expected $which"; return 1; }
+}
+
 run "20 idle layers" "$loadsim" bench/load/idle20.json
 # Opaque layers: the alternating transparency tiles show nowhere, so nothing
 # repaints; as a solid colour the tiles do not alternate at all.
@@ -216,3 +263,5 @@ run "20 idle see-through layers" "$loadsim" bench/load/idle20-translucent.json
 run "demo scene at 60 fps" "$sim" --fps 60
 run "1920x1080 layer at 60 fps" "$loadsim" bench/load/fullhd.json --fps 60
 zoom_grid_case "1920x1080, zoom 4 + grid" "$loadsim" bench/load/fullhd.json --fps 60
+overlay_case "1920x1080, update flashes" 1 "$loadsim" bench/load/fullhd.json --fps 60
+overlay_case "1920x1080, heat map" 2 "$loadsim" bench/load/fullhd.json --fps 60

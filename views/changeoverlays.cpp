@@ -164,10 +164,10 @@ void ChangeOverlays::contentChanged()
         if (heatOn)
             heat.reset(area, t);
         paint->update();
-    } else if (heatOn) {
-        // Every pixel's share of the changes moves with each change.
-        paint->update();
     } else if (!changed.isEmpty()) {
+        // The changed pixels take their new colours now; every other
+        // pixel's share of the changes drifts with each change and is
+        // repainted once a second (OnTimerHeat).
         paint->updatePixels(changed);
     }
     if (flashOn && !changed.isEmpty() && !fadeTimer->isActive())
