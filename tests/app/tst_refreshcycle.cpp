@@ -131,6 +131,7 @@ private Q_SLOTS:
         QCOMPARE(counter.counts[p0] + counter.counts[p1] + counter.counts[pc], 0);
 
         // A tick after layer 1 changed repaints it and the composite only.
+        pub.layer(1)->setPixel8(3, 2, 9);
         pub.layer(1)->bumpContent();
         w.OnTimerRedraw();
         QTRY_VERIFY(counter.counts[p1] > 0);
@@ -175,6 +176,7 @@ private Q_SLOTS:
 
         // A content change still repaints its view and the composite, also
         // on the tick of a flip.
+        pub.layer(1)->setPixel8(3, 2, 9);
         pub.layer(1)->bumpContent();
         tick(true);
         QCOMPARE(counter.counts[p[1]], 1);
