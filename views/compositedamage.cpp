@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int MarginPixels = 64;
+constexpr int MarginPixels = 16;
 
 // The display pixels a layer covers, cut to what a QRect holds.
 QRect extentOf(BlockView block)
@@ -117,8 +117,7 @@ void CompositeDamage::Repaint(bool whole)
         RepaintAll();
         return;
     }
-    if (!damaged.isEmpty())
-        paintWidget->update(damaged);
+    RepaintFresh(damaged);
 }
 
 void CompositeDamage::Painting(const QRegion &region)
@@ -132,7 +131,7 @@ void CompositeDamage::Painting(const QRegion &region)
     }
     const int z = qMax(1, view->zoomFactor());
     const QRect shown = Shown();
-    for (const QRect &r : region) {
+    for (const QRect &r : ToTake(region)) {
         const QRect pixels = damage::wholeBlocks(r, z) & shown;
         if (pixels.isEmpty())
             continue;

@@ -13,7 +13,7 @@ namespace {
 
 // Device pixels of margin around the shown part: a scroll by a wheel step
 // keeps the copy.
-constexpr int MarginPixels = 64;
+constexpr int MarginPixels = 16;
 
 // A rectangle of 64-bit corners cut to what a QRect holds.
 QRect boundedRect(qint64 left, qint64 top, qint64 right, qint64 bottom)
@@ -100,7 +100,22 @@ bool ViewDamage::eventFilter(QObject *watched, QEvent *event)
 
 void ViewDamage::RepaintAll()
 {
+    fresh = QRegion();
     paintWidget->update();
+}
+
+void ViewDamage::RepaintFresh(const QRegion &region)
+{
+    fresh = region;
+    if (!region.isEmpty())
+        paintWidget->update(region);
+}
+
+QRegion ViewDamage::ToTake(const QRegion &painted)
+{
+    const QRegion take = fresh.isEmpty() ? painted : painted - fresh;
+    fresh -= painted;
+    return take;
 }
 
 ViewDamage::Look ViewDamage::CurrentLook() const
@@ -170,11 +185,10 @@ void LayerDamage::Repaint(bool whole)
     const QRect area = damage::withMargin(m.content, (MarginPixels + m.zoom - 1) / m.zoom, bounds);
     QVector<ChangedSpan> spans;
     if (!copy.update(layout, area, &spans) || whole || !sameLook) {
-        RepaintAll();
+        RepaintFresh(paintWidget->rect());
         return;
     }
-    if (!spans.isEmpty())
-        paintWidget->update(damage::spansRegion(spans, QPoint(0, 0), m.zoom));
+    RepaintFresh(damage::spansRegion(spans, QPoint(0, 0), m.zoom));
 }
 
 void LayerDamage::Painting(const QRegion &region)
@@ -187,6 +201,6 @@ void LayerDamage::Painting(const QRegion &region)
         copy.clear();
         return;
     }
-    for (const QRect &r : region)
+    for (const QRect &r : ToTake(region))
         copy.take(layout, damage::wholeBlocks(r, m.zoom) & m.content);
 }

@@ -23,7 +23,10 @@ class PaintWidget;
 // paint of the paint widget, whatever asked for it (an expose, a scroll, a
 // setting), takes the pixels it paints into the copy just before they are
 // read. So a pixel changed and changed back between two looks, while a paint
-// showed its middle state, is still found and repainted.
+// showed its middle state, is still found and repainted. (Pixels the
+// comparison itself asked to repaint are not taken again: the simulation's
+// writes in the moment between the comparison and that paint are as
+// unlocked as those during any paint.)
 class ViewDamage : public QObject
 {
 public:
@@ -55,6 +58,16 @@ protected:
         bool operator!=(const Look &o) const { return !(*this == o); }
     };
     Look CurrentLook() const;
+
+    // The pixels (widget coordinates) asked to repaint right after the
+    // comparison brought the copy up to date with them: their paint need not
+    // take them again. A whole frame rewritten is then read once to compare
+    // and once to paint, not a third time.
+    QRegion fresh;
+    // Repaints region, whose pixels the copy took just now.
+    void RepaintFresh(const QRegion &region);
+    // The part of a paint's region whose pixels the copy must take.
+    QRegion ToTake(const QRegion &painted);
 
     ViewWidget *view;
     PaintWidget *paintWidget;
