@@ -107,11 +107,18 @@ void CompositeDamage::Repaint(bool whole)
         // The layer pixels under the shown part (and a margin), each at its
         // display pixel (layer pixel + position).
         const QRect part = (around & extent).translated(-extent.topLeft());
+        if (state.busy.rest()) {
+            state.copy.clear();
+            damaged += zoomed(extent & shown, z);
+            continue;
+        }
         QVector<ChangedSpan> spans;
-        if (!state.copy.update(layer.layout, part, &spans))
+        if (!state.copy.update(layer.layout, part, &spans)) {
             damaged += zoomed(part.translated(extent.topLeft()) & shown, z);
-        else if (!spans.isEmpty())
-            damaged += damage::spansRegion(spans, extent.topLeft(), z);
+            continue;
+        }
+        state.busy.counted(damage::spanPixels(spans), qint64(part.width()) * part.height());
+        damaged += damage::spansRegion(spans, extent.topLeft(), z);
     }
     if (all) {
         RepaintAll();

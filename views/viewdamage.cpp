@@ -71,7 +71,41 @@ QRect withMargin(const QRect &rect, int margin, const QRect &bounds)
     return rect | (rect.adjusted(-margin, -margin, margin, margin) & bounds);
 }
 
+qint64 spanPixels(const QVector<ChangedSpan> &spans)
+{
+    qint64 n = 0;
+    for (const ChangedSpan &s : spans)
+        n += qint64(s.last) - s.first + 1;
+    return n;
+}
+
 } // namespace damage
+
+namespace {
+
+// Changes in a row of this share of the shown pixels make the search rest
+// for RestChanges changes.
+constexpr int BusyStreak = 2;
+constexpr int RestChanges = 30;
+
+} // namespace
+
+void ViewDamage::Busy::counted(qint64 changed, qint64 compared)
+{
+    streak = compared > 0 && changed * 4 >= compared * 3 ? streak + 1 : 0;
+    if (streak >= BusyStreak) {
+        streak = 0;
+        resting = RestChanges;
+    }
+}
+
+bool ViewDamage::Busy::rest()
+{
+    if (resting <= 0)
+        return false;
+    --resting;
+    return true;
+}
 
 bool ViewDamage::Look::operator==(const Look &o) const
 {
@@ -176,7 +210,7 @@ void LayerDamage::Repaint(bool whole)
     const bool sameLook = look == lastLook && header == lastHeader;
     lastLook = look;
     lastHeader = header;
-    if (layout.block.isNull() || !m.blocks || look.marks) {
+    if (layout.block.isNull() || !m.blocks || look.marks || busy.rest()) {
         copy.clear();
         RepaintAll();
         return;
@@ -188,6 +222,7 @@ void LayerDamage::Repaint(bool whole)
         RepaintFresh(paintWidget->rect());
         return;
     }
+    busy.counted(damage::spanPixels(spans), qint64(area.width()) * area.height());
     RepaintFresh(damage::spansRegion(spans, QPoint(0, 0), m.zoom));
 }
 

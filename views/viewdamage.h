@@ -69,6 +69,21 @@ protected:
     // The part of a paint's region whose pixels the copy must take.
     QRegion ToTake(const QRegion &painted);
 
+    // A layer that changes nearly all its shown pixels on every change (a
+    // video) gains nothing from the search, which would cost a copy of every
+    // pixel per change on top of the paint: after two such changes in a row
+    // the search rests for a while and every change repaints all, with no
+    // copy kept; then it looks again.
+    struct Busy
+    {
+        int streak = 0;
+        int resting = 0;
+        // Counts a comparison that changed `changed` of `compared` pixels.
+        void counted(qint64 changed, qint64 compared);
+        // True while resting (each call counts one change).
+        bool rest();
+    };
+
     ViewWidget *view;
     PaintWidget *paintWidget;
     Look lastLook;
@@ -103,6 +118,7 @@ private:
 
     FrameCopy copy;
     std::vector<quint32> lastHeader;
+    Busy busy;
 };
 
 // The composite: one copy per layer of the part of it the composite shows,
@@ -127,6 +143,7 @@ private:
         std::vector<quint32> look;
         QVector<QRgb> palette;
         FrameCopy copy;
+        Busy busy;
     };
     // Display pixels the paint shows.
     QRect Shown() const;
@@ -145,4 +162,6 @@ QRegion spansRegion(const QVector<ChangedSpan> &spans, QPoint offset, int zoom);
 QRect wholeBlocks(const QRect &rect, int zoom);
 // rect grown by margin on every side within bounds, never smaller than rect.
 QRect withMargin(const QRect &rect, int margin, const QRect &bounds);
+// The pixels the spans cover.
+qint64 spanPixels(const QVector<ChangedSpan> &spans);
 } // namespace damage

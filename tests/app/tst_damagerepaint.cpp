@@ -165,7 +165,7 @@ class TestDamageRepaint : public QObject
     // The simulation's side: one random change of a layer, its counters
     // bumped. (A change the simulation has not announced yet shows only with
     // the next paint, whichever asks for it, as it always did.)
-    void changeLayers()
+    void changeLayers(bool video)
     {
         const int n = int(rng.bounded(LayerCount));
         sim::PublishedBlock *b = layer(n);
@@ -178,7 +178,7 @@ class TestDamageRepaint : public QObject
             else
                 b->setPixel32(x, y, rng.bounded(4) == 0 ? rng.generate() : (0xFF000000u | rng.generate()));
         };
-        switch (rng.bounded(9)) {
+        switch (video ? 8 : rng.bounded(10)) {
         case 0: // a few pixels
         case 1:
             for (int k = int(rng.bounded(1, 6)); k > 0; --k)
@@ -225,6 +225,11 @@ class TestDamageRepaint : public QObject
                 b->setPixel32(x, y, was);
             break;
         }
+        case 8: // every pixel, as a video rewrites its frames
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < w; ++x)
+                    pixel(x, y);
+            break;
         default: // the counter alone
             break;
         }
@@ -300,8 +305,10 @@ private Q_SLOTS:
         rng.seed(seed);
         QVERIFY(start());
         for (int step = 0; step < 200; ++step) {
+            // Now and then a run of steps that rewrite whole frames.
+            const bool video = step % 40 >= 30;
             for (int k = int(rng.bounded(1, 4)); k > 0; --k)
-                changeLayers();
+                changeLayers(video);
             if (rng.bounded(3) == 0)
                 actOnViews();
             if (step == 100) {
