@@ -153,7 +153,7 @@ private:
     quint32 lastBackground = 0;
 };
 
-// Helpers shared by the two (exposed for their tests).
+// Helpers shared by the two.
 namespace damage {
 // Widget pixels of the changed spans: each layer pixel a zoom x zoom block
 // at (pixel + offset) * zoom, merged into as few rectangles as rows allow.
