@@ -76,7 +76,8 @@ void CompositeDamage::Repaint(bool whole)
     const Look look = CurrentLook();
     const quint32 background = simlink::bkColor(view->GetRecord());
     bool all = whole || look != lastLook || background != lastBackground || look.marks
-               || !paintWidget->isVisible() || size_t(current.size()) != layers.size();
+               || !paintWidget->isVisible() || paintWidget->visibleRegion().isEmpty()
+               || size_t(current.size()) != layers.size();
     lastLook = look;
     lastBackground = background;
     if (size_t(current.size()) != layers.size())
@@ -100,7 +101,7 @@ void CompositeDamage::Repaint(bool whole)
         state.extent = extent;
         state.look = std::move(layerLook);
         state.palette = layer.palette;
-        if (all || !paintWidget->isVisible()) {
+        if (all) {
             state.copy.clear();
             continue;
         }

@@ -196,9 +196,10 @@ std::vector<quint32> LayerDamage::HeaderLook() const
 
 void LayerDamage::Repaint(bool whole)
 {
-    // Nothing of a hidden view is on the screen: no copy is kept, and the
-    // paint that shows it again paints it whole.
-    if (!paintWidget->isVisible()) {
+    // Nothing of a hidden view (or one scrolled out of the window) is on the
+    // screen: no copy is kept, and the paint that shows it again paints it
+    // whole.
+    if (!paintWidget->isVisible() || paintWidget->visibleRegion().isEmpty()) {
         copy.clear();
         RepaintAll();
         return;
