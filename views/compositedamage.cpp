@@ -93,16 +93,26 @@ void CompositeDamage::Repaint(bool whole)
         LayerState &state = layers[size_t(i)];
         const QRect extent = extentOf(layer.layout.block);
         std::vector<quint32> layerLook = lookOf(layer.layout.block);
-        if (state.block != layer.layout.block)
+        bool moved = false;
+        if (state.block != layer.layout.block) {
             all = true;
-        else if (layerLook != state.look || layer.palette != state.palette)
+        } else if (layerLook != state.look || layer.palette != state.palette) {
             damaged += zoomed((state.extent | extent) & shown, z);
+            moved = true;
+        }
         state.block = layer.layout.block;
         state.extent = extent;
         state.look = std::move(layerLook);
         state.palette = layer.palette;
         if (all) {
             state.copy.clear();
+            continue;
+        }
+        if (moved) {
+            // All of it repaints: no search, no copy until the next change
+            // (a layer moving every frame costs no copy at all).
+            state.copy.clear();
+            state.busy.counted(1, 1);
             continue;
         }
         // The layer pixels under the shown part (and a margin), each at its
@@ -116,6 +126,7 @@ void CompositeDamage::Repaint(bool whole)
         QVector<ChangedSpan> spans;
         if (!state.copy.update(layer.layout, part, &spans)) {
             damaged += zoomed(part.translated(extent.topLeft()) & shown, z);
+            state.busy.counted(1, 1);
             continue;
         }
         state.busy.counted(damage::spanPixels(spans), qint64(part.width()) * part.height());

@@ -216,10 +216,21 @@ void LayerDamage::Repaint(bool whole)
         RepaintAll();
         return;
     }
+    // Everything repaints anyway: no search, and no copy until the next
+    // change (a palette cycling every frame costs no copy at all).
+    if (whole || !sameLook) {
+        copy.clear();
+        busy.counted(1, 1);
+        RepaintAll();
+        return;
+    }
     const QRect bounds(QPoint(0, 0), view->heldImageExtent());
     const QRect area = damage::withMargin(m.content, (MarginPixels + m.zoom - 1) / m.zoom, bounds);
     QVector<ChangedSpan> spans;
-    if (!copy.update(layout, area, &spans) || whole || !sameLook) {
+    if (!copy.update(layout, area, &spans)) {
+        // A new copy (another part shown, the origin moved): all of it
+        // counts as changed, and a window scrolling every frame rests too.
+        busy.counted(1, 1);
         RepaintFresh(paintWidget->rect());
         return;
     }
