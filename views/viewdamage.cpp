@@ -83,19 +83,24 @@ qint64 spanPixels(const QVector<ChangedSpan> &spans)
 
 namespace {
 
-// Changes in a row of this share of the shown pixels make the search rest
-// for RestChanges changes.
+// Changes in a row of three quarters of the shown pixels make the search
+// rest, first for FirstRest changes.
 constexpr int BusyStreak = 2;
-constexpr int RestChanges = 30;
+constexpr int FirstRest = 30;
+constexpr int LongestRest = 600;
 
 } // namespace
 
 void ViewDamage::Busy::counted(qint64 changed, qint64 compared)
 {
-    streak = compared > 0 && changed * 4 >= compared * 3 ? streak + 1 : 0;
+    const bool busy = compared > 0 && changed * 4 >= compared * 3;
+    streak = busy ? streak + 1 : 0;
+    if (!busy)
+        restLength = 0;
     if (streak >= BusyStreak) {
         streak = 0;
-        resting = RestChanges;
+        restLength = restLength ? qMin(restLength * 2, LongestRest) : FirstRest;
+        resting = restLength;
     }
 }
 

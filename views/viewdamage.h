@@ -73,11 +73,13 @@ protected:
     // video) gains nothing from the search, which would cost a copy of every
     // pixel per change on top of the paint: after two such changes in a row
     // the search rests for a while and every change repaints all, with no
-    // copy kept; then it looks again.
+    // copy kept; then it looks again, resting twice as long (up to ten
+    // seconds at 60 changes a second) each time it finds the layer as busy.
     struct Busy
     {
         int streak = 0;
         int resting = 0;
+        int restLength = 0;
         // Counts a comparison that changed `changed` of `compared` pixels.
         void counted(qint64 changed, qint64 compared);
         // True while resting (each call counts one change).
