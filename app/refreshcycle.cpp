@@ -76,7 +76,7 @@ void MainWindow::OnTimerRedraw()
         view->RefreshBackground();
     if (changed && compositeView) {
         compositeView->UpdateComparison();
-        compositeView->RepaintImage();
+        compositeView->RepaintChanged();
         compositeView->NoteContentChange();
     }
     for (WindowPart *part : qAsConst(parts))

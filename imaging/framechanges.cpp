@@ -9,7 +9,7 @@ using namespace imaging;
 
 bool FrameCopy::sameLayout(const LayerLayout &l) const
 {
-    return !pixels.empty() && block == l.block && format == l.format && bytesPerPixel == l.bytesPerPixel
+    return pixels && block == l.block && format == l.format && bytesPerPixel == l.bytesPerPixel
            && rowPixels == l.rowPixels && bytesPerLine == l.bytesPerLine && originX == l.originX
            && originY == l.originY && negativeIsNone == l.negativeIsNone;
 }
@@ -19,8 +19,7 @@ void FrameCopy::clear()
     held = QRect();
     block = BlockView();
     addressed = false;
-    // Freed, not only emptied: a hidden view keeps no copy.
-    std::vector<uchar>().swap(pixels);
+    pixels.reset();
 }
 
 QRect FrameCopy::area() const
@@ -40,7 +39,7 @@ void FrameCopy::copyRows(int left, int right, int top, int bottom)
         const qint64 to = qMin<qint64>(r.end, qint64(right) + 1);
         if (!r.data || from >= to)
             continue;
-        std::memcpy(pixels.data() + y * rowBytes + from * bytesPerPixel, r.data + (from - r.begin) * bytesPerPixel,
+        std::memcpy(pixels.get() + y * rowBytes + from * bytesPerPixel, r.data + (from - r.begin) * bytesPerPixel,
                     size_t((to - from) * bytesPerPixel));
     }
 }
@@ -65,10 +64,10 @@ bool FrameCopy::update(const LayerLayout &layout, const QRect &area, QVector<Cha
         originY = layout.originY;
         negativeIsNone = layout.negativeIsNone;
         // A rectangle without an address (or one beyond any block) has only
-        // absent pixels, which keep the fixed value 0.
+        // absent pixels, which never change.
         addressed = addressOf(layout, area.left(), area.top(), &first) == Address::Ok;
-        std::vector<uchar>().swap(pixels);
-        pixels.assign(size_t(area.width()) * size_t(area.height()) * size_t(bpp), 0);
+        pixels.reset();
+        pixels.reset(new uchar[size_t(area.width()) * size_t(area.height()) * size_t(bpp)]);
         copyRows(0, area.width() - 1, 0, area.height() - 1);
         return false;
     }
@@ -80,7 +79,7 @@ bool FrameCopy::update(const LayerLayout &layout, const QRect &area, QVector<Cha
         const RowSpan r = geo.row(y);
         if (!r.data)
             continue;
-        uchar *kept = pixels.data() + y * rowBytes + r.begin * bpp;
+        uchar *kept = pixels.get() + y * rowBytes + r.begin * bpp;
         qint64 firstByte = 0, lastByte = 0;
         if (!findDifference(kept, r.data, (r.end - r.begin) * bpp, &firstByte, &lastByte))
             continue;

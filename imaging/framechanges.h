@@ -6,7 +6,7 @@
 #include <QVector>
 
 #include <functional>
-#include <vector>
+#include <memory>
 
 // Finding out where a layer's pixels changed. The simulation's counters only
 // say that a layer changed; comparing its rows with a copy of what was last
@@ -66,5 +66,7 @@ private:
     bool negativeIsNone = true;
     qint64 first = 0;       // offset of the area's top-left pixel, when present
     bool addressed = false; // the area has an address at all
-    std::vector<uchar> pixels;
+    // Only pixels present in the block are ever written and read: the rest
+    // keep whatever the allocation held, which nothing compares.
+    std::unique_ptr<uchar[]> pixels;
 };

@@ -4,6 +4,7 @@
 #include "paint/paintcomposite.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
+#include "views/viewdamage.h"
 #include "views/viewhost.h"
 #include "views/viewlayer.h"
 
@@ -14,6 +15,7 @@ ViewComposite::ViewComposite(QWidget *parent, const QList<ViewLayer *> *layerVie
     if (!layerViews->isEmpty())
         simlink::compositeSize(layerViews->first()->GetRecord(), &imageWidth, &imageHeight);
     paintWidget = new PaintComposite(this, this);
+    damage = new CompositeDamage(this);
     BuildToolbar();
     UpdateInfo();
 }

@@ -5,6 +5,7 @@
 #include "simlink/connection.h"
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
+#include "views/viewdamage.h"
 #include "views/viewhost.h"
 #include "views/viewvirtlayer.h"
 
@@ -21,6 +22,7 @@ ViewLayer::ViewLayer(QWidget *parent, const LayerInfo &info)
     record = simlink::attachLayer(sharedMemory, desc.index);
     indexed = simlink::isIndexedCount(simlink::NumColors(record));
     paintWidget = new PaintLayer(this, this);
+    damage = new LayerDamage(this);
     BuildToolbar();
     UpdateInfo();
 
@@ -98,7 +100,7 @@ void ViewLayer::OnPaletteChanged()
 void ViewLayer::UpdateLinkedView()
 {
     if (virtView)
-        virtView->RepaintImage();
+        virtView->RepaintChanged();
 }
 
 void ViewLayer::HighlightIndex(int index)

@@ -3,6 +3,7 @@
 #include "simlink/layerblock.h"
 #include "paint/paintlayer.h"
 #include "views/infowidgets.h"
+#include "views/viewdamage.h"
 #include "views/viewhost.h"
 #include "views/viewlayer.h"
 
@@ -15,6 +16,7 @@ ViewVirtLayer::ViewVirtLayer(QWidget *parent, ViewLayer *layerView)
     imageHeight = layerDesc->vySize;
     layerView->SetVirtView(this);
     paintWidget = new PaintVirt(this, this);
+    damage = new LayerDamage(this);
     BuildToolbar();
     UpdateInfo();
 }

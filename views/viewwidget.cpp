@@ -11,6 +11,7 @@
 #include "simlink/layerblock.h"
 #include "views/infowidgets.h"
 #include "views/scrollareas.h"
+#include "views/viewdamage.h"
 #include "views/viewhost.h"
 
 #include <QComboBox>
@@ -196,15 +197,25 @@ bool ViewWidget::Refresh()
         RefreshBackground();
         return false;
     }
+    // A palette change, the first refresh or a forced one shows everything
+    // anew; a content change only the pixels that changed, plus the
+    // background where the tiles alternated meanwhile.
+    const bool whole = changed || forceRefresh || !countersSeen;
     countersSeen = true;
     contentCount = c;
     forceRefresh = false;
+    const bool background = backgroundChanged;
     backgroundChanged = false;
 
     const QSize size = heldSize();
-    if (size != shown)
+    if (size != shown) {
         ResizeImage(size.width(), size.height(), true);
-    RepaintImage();
+        RepaintImage();
+    } else {
+        RepaintChanged(whole);
+        if (background && paintWidget)
+            paintWidget->RepaintBackground();
+    }
     if (changeOverlays)
         changeOverlays->contentChanged();
     UpdateLinkedView();
@@ -327,6 +338,14 @@ void ViewWidget::RepaintImage()
 {
     if (paintWidget)
         paintWidget->update();
+}
+
+void ViewWidget::RepaintChanged(bool whole)
+{
+    if (damage)
+        damage->Repaint(whole);
+    else
+        RepaintImage();
 }
 
 void ViewWidget::SetMinimal(bool on)

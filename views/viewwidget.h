@@ -23,6 +23,7 @@ class QHBoxLayout;
 class QKeyEvent;
 class QVBoxLayout;
 class SelectionWidget;
+class ViewDamage;
 
 // The part of a claimed width x height image whose pixels lie in a pixel
 // area of pixelBytes bytes: the width at most what one row of the whole
@@ -109,6 +110,9 @@ public:
     void SetSelectionRect(int l, int t, int r, int b);
     void GetSelectionRect(ViewState *state) const;
     void RepaintImage();
+    // After a content change: repaints only the pixels that changed since
+    // the view last looked (views/viewdamage.h); everything when whole is set.
+    void RepaintChanged(bool whole = false);
     void SetMinimal(bool on);
 
     // PaintSource: the display settings below, the window's settings; the
@@ -246,6 +250,8 @@ protected:
     bool inReference = false;
     QImage reference;
     DiffMask diffMask;
+    // Finds what changed; made by each kind of view with its paint widget.
+    ViewDamage *damage = nullptr;
     // Made when flashes or the heat map first go on.
     ChangeOverlays *changeOverlays = nullptr;
 

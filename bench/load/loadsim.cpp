@@ -1,9 +1,11 @@
 // The simulation of the load figures: publishes a scene file like noxelsim
 // and, with --fps N, animates its layer 0 at N frames per second: every
 // frame rewrites 16 rows of the frame buffer (a band moving down the layer)
-// and bumps the content counter. --fps 0 leaves every layer idle.
+// and bumps the content counter. --fps 0 leaves every layer idle. --whole
+// rewrites every row of the frame buffer instead, each frame with another
+// value (a video-like worst case: every pixel changes every frame).
 //
-//   noxel_loadsim SCENE.json [--fps N]
+//   noxel_loadsim SCENE.json [--fps N] [--whole]
 #include "sim/publisher.h"
 #include "sim/scenefile.h"
 #include "sim/scenepublish.h"
@@ -31,11 +33,23 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: noxel_loadsim SCENE.json [--fps N]\n");
+    int fps = 0;
+    bool whole = false;
+    bool bad = args.size() < 2;
+    for (int i = 2; i < args.size() && !bad; ++i) {
+        bool number = true;
+        if (args.at(i) == QLatin1String("--fps") && i + 1 < args.size())
+            fps = args.at(++i).toInt(&number);
+        else if (args.at(i) == QLatin1String("--whole"))
+            whole = true;
+        else
+            number = false;
+        bad = !number;
+    }
+    if (bad) {
+        std::fprintf(stderr, "usage: noxel_loadsim SCENE.json [--fps N] [--whole]\n");
         return 2;
     }
-    const int fps = args.size() >= 4 && args.at(2) == QLatin1String("--fps") ? args.at(3).toInt() : 0;
     sim::Scene scene;
     QString error;
     if (!sim::loadSceneFile(args.at(1), &scene, &error)) {
@@ -69,8 +83,9 @@ int main(int argc, char *argv[])
             return;
         ++frame;
         const qint64 rowBytes = qint64(width) * bpp;
-        for (int r = 0; r < 16; ++r) {
-            const qint64 y = (qint64(frame) * 16 + r) % height;
+        const int rows = whole ? height : 16;
+        for (int r = 0; r < rows; ++r) {
+            const qint64 y = whole ? r : (qint64(frame) * 16 + r) % height;
             const qint64 at = y * rowBytes;
             if (at + rowBytes <= layer->pixelBytes())
                 std::memset(layer->pixels() + at, (frame * 37) & 0xFF, size_t(rowBytes));
