@@ -1,5 +1,7 @@
 #include "imaging/changemarks.h"
 
+#include "imaging/layerimage.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -75,7 +77,7 @@ QRgb blendOver(QRgb pixel, QRgb color, int alpha)
 void UpdateFlash::reset(const QRect &area, qint64 now)
 {
     clear();
-    if (area.isEmpty())
+    if (area.isEmpty() || qint64(area.width()) * area.height() * 4 > MaxImageBytes)
         return;
     covered = area;
     origin = now;
@@ -167,7 +169,7 @@ void UpdateFlash::apply(CImage &image, qint64 now) const
 void HeatCounts::reset(const QRect &area, qint64 now)
 {
     clear();
-    if (area.isEmpty())
+    if (area.isEmpty() || qint64(area.width()) * area.height() * 2 > MaxImageBytes)
         return;
     covered = area;
     since = now;

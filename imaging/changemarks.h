@@ -38,7 +38,8 @@ public:
     static constexpr QRgb Color = 0xFF00FFFFu;  // cyan
     static constexpr int StartAlpha = 160;
 
-    // Forgets every mark and covers area from now on.
+    // Forgets every mark and covers area from now on; nothing (an empty
+    // area) when its records would exceed MaxImageBytes.
     void reset(const QRect &area, qint64 now);
     void clear();
     QRect area() const { return covered; }

@@ -84,6 +84,15 @@ private Q_SLOTS:
         QCOMPARE(late.pixel(2, 1), 0xFF000000u);
         QVERIFY(inside.fadingArea(2100).isEmpty());
 
+        // Records beyond the image limit are refused, not allocated.
+        UpdateFlash huge;
+        huge.reset(QRect(0, 0, 65535, 65535), 0);
+        QVERIFY(huge.area().isEmpty());
+        HeatCounts hugeHeat;
+        hugeHeat.reset(QRect(0, 0, 65535, 65535), 0);
+        QVERIFY(hugeHeat.area().isEmpty());
+        QCOMPARE(hugeHeat.changes(0, 0, 0), -1);
+
         // A span reaching past the area is cut to it.
         inside.addSpan(Row(8).span(30, 0, 7), 2200);
         QVERIFY(inside.fadingArea(2200).isEmpty());
