@@ -212,7 +212,12 @@ void HeatCounts::beginChange(qint64 now)
     advance(now);
     ++framesCurrent;
     history.push_back({now, 0});
-    while (now - history.front().at >= WindowMs)
+    trim(now);
+}
+
+void HeatCounts::trim(qint64 now)
+{
+    while (!history.empty() && now - history.front().at >= WindowMs)
         history.pop_front();
 }
 
@@ -253,16 +258,14 @@ int HeatCounts::changes(int x, int y, qint64 now)
 
 double HeatCounts::updatesPerSecond(qint64 now)
 {
-    while (!history.empty() && now - history.front().at >= WindowMs)
-        history.pop_front();
+    trim(now);
     const qint64 span = std::clamp<qint64>(now - since, 1000, WindowMs);
     return history.size() * 1000.0 / span;
 }
 
 double HeatCounts::bytesPerSecond(qint64 now)
 {
-    while (!history.empty() && now - history.front().at >= WindowMs)
-        history.pop_front();
+    trim(now);
     const qint64 span = std::clamp<qint64>(now - since, 1000, WindowMs);
     qint64 bytes = 0;
     for (const Change &c : history)

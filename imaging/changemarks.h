@@ -98,6 +98,8 @@ public:
 
 private:
     void advance(qint64 now);
+    // Drops the changes older than ten seconds.
+    void trim(qint64 now);
 
     QRect covered;
     qint64 since = 0;

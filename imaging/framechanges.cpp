@@ -7,6 +7,26 @@
 
 using namespace imaging;
 
+bool compareRow(uchar *kept, const uchar *now, qint64 n, int bpp, int row, qint64 x0, QVector<ChangedSpan> *spans,
+                const SpanVisitor &visit)
+{
+    qint64 firstByte = 0, lastByte = 0;
+    if (!findDifference(kept, now, n * bpp, &firstByte, &lastByte))
+        return false;
+    const qint64 from = firstByte / bpp;
+    const qint64 to = lastByte / bpp;
+    ChangedSpan span;
+    span.row = row;
+    span.first = int(x0 + from);
+    span.last = int(x0 + to);
+    if (spans)
+        spans->append(span);
+    if (visit)
+        visit(span, kept + from * bpp, now + from * bpp);
+    std::memcpy(kept + from * bpp, now + from * bpp, size_t((to - from + 1) * bpp));
+    return true;
+}
+
 bool FrameCopy::sameLayout(const LayerLayout &l) const
 {
     return pixels && block == l.block && format == l.format && bytesPerPixel == l.bytesPerPixel
@@ -79,21 +99,8 @@ bool FrameCopy::update(const LayerLayout &layout, const QRect &area, QVector<Cha
         const RowSpan r = geo.row(y);
         if (!r.data)
             continue;
-        uchar *kept = pixels.get() + y * rowBytes + r.begin * bpp;
-        qint64 firstByte = 0, lastByte = 0;
-        if (!findDifference(kept, r.data, (r.end - r.begin) * bpp, &firstByte, &lastByte))
-            continue;
-        const qint64 from = firstByte / bpp;
-        const qint64 to = lastByte / bpp;
-        ChangedSpan span;
-        span.row = held.top() + y;
-        span.first = held.left() + int(r.begin + from);
-        span.last = held.left() + int(r.begin + to);
-        if (spans)
-            spans->append(span);
-        if (visit)
-            visit(span, kept + from * bpp, r.data + from * bpp);
-        std::memcpy(kept + from * bpp, r.data + from * bpp, size_t((to - from + 1) * bpp));
+        compareRow(pixels.get() + y * rowBytes + r.begin * bpp, r.data, r.end - r.begin, bpp, held.top() + y,
+                   held.left() + r.begin, spans, visit);
     }
     return true;
 }

@@ -26,6 +26,13 @@ struct ChangedSpan
 // (layout.bytesPerPixel bytes per pixel: 1 indexed, 4 otherwise).
 using SpanVisitor = std::function<void(const ChangedSpan &span, const uchar *before, const uchar *after)>;
 
+// One row of a copy against the same row now: n pixels of bpp bytes, the
+// first of them at column x0 of row `row`. On a difference the changed span
+// is appended to *spans (may be null), visited, and its bytes copied into
+// kept. False when the row is unchanged.
+bool compareRow(uchar *kept, const uchar *now, qint64 n, int bpp, int row, qint64 x0, QVector<ChangedSpan> *spans,
+                const SpanVisitor &visit);
+
 // A copy of a rectangle of a layer's pixels, as addressed by a LayerLayout,
 // to find what changed since the last look.
 class FrameCopy

@@ -139,14 +139,14 @@ void ChangeOverlays::contentChanged()
     if (heatOn)
         heat.beginChange(t);
     const int bpp = composed ? 4 : paint->View()->Layout().bytesPerPixel;
-    QRect changed;
+    bool changed = false;
     const SpanVisitor visit = [&](const ChangedSpan &s, const uchar *before, const uchar *after) {
         const SpanBytes span{s.row, s.first, s.last, before, after, bpp};
         if (flashOn)
             flash.addSpan(span, t);
         if (heatOn)
             heat.addSpan(span);
-        changed |= QRect(QPoint(s.first, s.row), QPoint(s.last, s.row));
+        changed = true;
     };
     bool compared = false;
     if (composed) {
@@ -164,13 +164,11 @@ void ChangeOverlays::contentChanged()
         if (heatOn)
             heat.reset(area, t);
         paint->update();
-    } else if (!changed.isEmpty()) {
-        // The changed pixels take their new colours now; every other
-        // pixel's share of the changes drifts with each change and is
-        // repainted once a second (OnTimerHeat).
-        paint->updatePixels(changed);
     }
-    if (flashOn && !changed.isEmpty() && !fadeTimer->isActive())
+    // The view repaints the pixels it shows that changed (its own search
+    // finds the same ones), so they take their marks with it; the fade and
+    // the heat map's drift repaint on their timers.
+    if (flashOn && changed && !fadeTimer->isActive())
         fadeTimer->start();
     if (heatOn)
         Q_EMIT ratesChanged(ratesText());
