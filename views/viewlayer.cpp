@@ -99,8 +99,10 @@ void ViewLayer::OnPaletteChanged()
 
 void ViewLayer::UpdateLinkedView()
 {
-    if (virtView)
+    if (virtView) {
         virtView->RepaintChanged();
+        virtView->NoteContentChange();
+    }
 }
 
 void ViewLayer::HighlightIndex(int index)

@@ -6,6 +6,7 @@
 #include "referencepaint.h"
 #include "views/changeoverlays.h"
 #include "views/infowidgets.h"
+#include "views/viewvirtlayer.h"
 #include "windowfixture.h"
 
 #include <QLabel>
@@ -219,6 +220,28 @@ private Q_SLOTS:
         clock += 6000;
         QVERIFY(QTest::qWaitFor([&] { return shownAt(paint, fixture::at(3, 4, zoom)) == qRgb(0, 0, 1); }, 5000));
         QCOMPARE(view->ChangesAt(QPoint(3, 4)), 0);
+    }
+
+    void virtualScreenCountsItsOwnRows()
+    {
+        // A virtual screen twice the visible height: its view follows the
+        // layer's changes, also in the rows the visible window does not show.
+        sim::LayerSpec spec = fixture::spec(Width, Height);
+        spec.vySize = 2 * Height;
+        QVERIFY(fx.publish({spec}, QSize(Width, Height)));
+        QVERIFY(fx.openWindow());
+        QVERIFY(fx.waitForViews(1, WindowFixture::WithComposite));
+        QVERIFY(!fx.window->VirtViews().isEmpty());
+        ViewVirtLayer *virt = fx.window->VirtViews().first();
+        virt->ShowHeatMap(true);
+        QCOMPARE(virt->ChangesAt(QPoint(5, 25)), 0);
+
+        clock += 1000;
+        quint32 *pixels = reinterpret_cast<quint32 *>(fx.pub->layer(0)->pixels());
+        pixels[25 * Width + 5] = 0xFF445566u;
+        fx.pub->layer(0)->bumpContent();
+        QVERIFY(QTest::qWaitFor([&] { return virt->ChangesAt(QPoint(5, 25)) == 1; }, 5000));
+        QCOMPARE(virt->ChangesAt(QPoint(6, 25)), 0);
     }
 
     void compositeAndStatesOverARestart()
