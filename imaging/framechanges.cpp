@@ -47,7 +47,7 @@ QRect FrameCopy::area() const
     return held;
 }
 
-void FrameCopy::copyRows(int left, int right, int top, int bottom)
+void FrameCopy::copyRows(int left, int right, int top, int bottom, QVector<ChangedSpan> *compared)
 {
     if (!addressed)
         return;
@@ -59,6 +59,11 @@ void FrameCopy::copyRows(int left, int right, int top, int bottom)
         const qint64 to = qMin<qint64>(r.end, qint64(right) + 1);
         if (!r.data || from >= to)
             continue;
+        if (compared) {
+            compareRow(pixels.get() + y * rowBytes + from * bytesPerPixel, r.data + (from - r.begin) * bytesPerPixel,
+                       to - from, bytesPerPixel, held.top() + y, held.left() + from, compared, {});
+            continue;
+        }
         std::memcpy(pixels.get() + y * rowBytes + from * bytesPerPixel, r.data + (from - r.begin) * bytesPerPixel,
                     size_t((to - from) * bytesPerPixel));
     }
@@ -113,4 +118,19 @@ void FrameCopy::take(const LayerLayout &layout, const QRect &part)
     if (p.isEmpty())
         return;
     copyRows(p.left() - held.left(), p.right() - held.left(), p.top() - held.top(), p.bottom() - held.top());
+}
+
+void FrameCopy::takeCompared(const LayerLayout &layout, const QRect &part, QVector<ChangedSpan> *spans)
+{
+    if (!sameLayout(layout))
+        return;
+    const QRect p = part & held;
+    if (p.isEmpty())
+        return;
+    copyRows(p.left() - held.left(), p.right() - held.left(), p.top() - held.top(), p.bottom() - held.top(), spans);
+}
+
+bool FrameCopy::holds(const LayerLayout &layout, const QRect &part) const
+{
+    return sameLayout(layout) && !part.isEmpty() && held.contains(part);
 }

@@ -53,14 +53,20 @@ public:
     // copy's area) into the copy without comparing: what was just shown from
     // them. Nothing when the copy was made under another layout.
     void take(const LayerLayout &layout, const QRect &part);
+    // As take, but compares first: the spans of part (cut to the copy's
+    // area) that differed are appended to *spans.
+    void takeCompared(const LayerLayout &layout, const QRect &part, QVector<ChangedSpan> *spans);
+    // Whether the copy was made under layout and holds all of part.
+    bool holds(const LayerLayout &layout, const QRect &part) const;
     void clear();       // frees the copy
     QRect area() const; // what the copy holds (null when none)
 
 private:
     bool sameLayout(const LayerLayout &layout) const;
     // Copies rows top..bottom, columns left..right (copy coordinates) from
-    // the block; absent pixels keep their fixed value.
-    void copyRows(int left, int right, int top, int bottom);
+    // the block; absent pixels keep their fixed value. With compared, only
+    // what differs is copied, and its spans are appended there.
+    void copyRows(int left, int right, int top, int bottom, QVector<ChangedSpan> *compared = nullptr);
 
     QRect held;
     BlockView block;

@@ -369,17 +369,34 @@ inline int lastByteOf(quint64 x)
 }
 
 #if defined(NOXEL_AVX2)
-// 32 bytes at a time from *i on; -1 (with *i at the bytes left) when no
-// difference was found.
-NOXEL_TARGET_AVX2 qint64 forwardAvx2(const uchar *a, const uchar *b, qint64 *i, qint64 n)
+// 128 bytes, then 32, at a time from *i on; -1 (with *i at the bytes left)
+// when no difference was found. The index lives in a local: through the
+// pointer every store of a byte row could alias it.
+NOXEL_TARGET_AVX2 inline __m256i differenceAvx2(const uchar *a, const uchar *b, qint64 at)
 {
-    for (; *i + 32 <= n; *i += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(a + *i));
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + *i));
-        const quint32 same = quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, y)));
-        if (same != 0xFFFFFFFFu)
-            return *i + qCountTrailingZeroBits(~same);
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(a + at));
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(b + at));
+    return _mm256_xor_si256(x, y);
+}
+
+NOXEL_TARGET_AVX2 qint64 forwardAvx2(const uchar *a, const uchar *b, qint64 *index, qint64 n)
+{
+    qint64 i = *index;
+    for (; i + 128 <= n; i += 128) {
+        const __m256i d = _mm256_or_si256(_mm256_or_si256(differenceAvx2(a, b, i), differenceAvx2(a, b, i + 32)),
+                        _mm256_or_si256(differenceAvx2(a, b, i + 64), differenceAvx2(a, b, i + 96)));
+        if (!_mm256_testz_si256(d, d))
+            break; // found within these 128 bytes by the loop below
     }
+    for (; i + 32 <= n; i += 32) {
+        const __m256i d = differenceAvx2(a, b, i);
+        const quint32 same = quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(d, _mm256_setzero_si256())));
+        if (same != 0xFFFFFFFFu) {
+            *index = i;
+            return i + qCountTrailingZeroBits(~same);
+        }
+    }
+    *index = i;
     return -1;
 }
 

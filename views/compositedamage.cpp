@@ -5,7 +5,8 @@
 
 #include "paint/paintwidget.h"
 #include "simlink/layerblock.h"
-#include "views/viewwidget.h"
+#include "views/viewcomposite.h"
+#include "views/viewlayer.h"
 
 #include <climits>
 
@@ -49,9 +50,32 @@ QRect zoomed(const QRect &r, int z)
 
 } // namespace
 
-CompositeDamage::CompositeDamage(ViewWidget *view)
+CompositeDamage::CompositeDamage(ViewComposite *view)
     : ViewDamage(view)
+    , composite(view)
 {
+}
+
+LayerDamage *CompositeDamage::LeaderFor(const CompositeLayer &layer) const
+{
+    for (ViewLayer *v : composite->LayerViews())
+        if (v->Layout().block == layer.layout.block)
+            return v->GetLayerDamage();
+    return nullptr;
+}
+
+void CompositeDamage::LeaderChanged(const LayerDamage *leader, const QVector<ChangedSpan> &spans)
+{
+    // Repainted as a paint of the layer view would be: at once, and taken
+    // again (compared) by the paint, so no other layer is assumed unchanged.
+    const int z = qMax(1, view->GetZoom());
+    for (const LayerState &state : layers) {
+        if (state.leader != leader || state.leaderGeneration != leader->Generation())
+            continue;
+        const QRegion region = damage::spansRegion(spans, state.extent.topLeft(), z) & paintWidget->rect();
+        if (!region.isEmpty())
+            paintWidget->update(region);
+    }
 }
 
 QRect CompositeDamage::Shown() const
@@ -115,6 +139,22 @@ void CompositeDamage::Repaint(bool whole)
             state.busy.counted(1, 1);
             continue;
         }
+        // Following the layer view's copy while it holds the shown part of
+        // the layer: its changes come from there. A copy followed anew may
+        // differ from what this view shows, so the part repaints.
+        const QRect shownPart = (shown & extent).translated(-extent.topLeft());
+        LayerDamage *leader = LeaderFor(layer);
+        if (leader && leader->Covers(layer.layout, shownPart)) {
+            if (state.leader != leader || state.leaderGeneration != leader->Generation()) {
+                state.leader = leader;
+                state.leaderGeneration = leader->Generation();
+                leader->Follow(this);
+                damaged += zoomed(extent & shown, z);
+            }
+            state.copy.clear();
+            continue;
+        }
+        state.leader = nullptr;
         // The layer pixels under the shown part (and a margin), each at its
         // display pixel (layer pixel + position).
         const QRect part = (around & extent).translated(-extent.topLeft());
@@ -150,13 +190,28 @@ void CompositeDamage::Painting(const QRegion &region)
     }
     const int z = qMax(1, view->GetZoom());
     const QRect shown = Shown();
+    // A followed layer view's copy takes all of the region, compared: what
+    // this view's own comparison took just now says nothing of that copy.
+    for (int i = 0; i < current.size(); ++i) {
+        const LayerState &state = layers[size_t(i)];
+        if (!state.leader || state.leaderGeneration != state.leader->Generation())
+            continue;
+        const QRect extent = extentOf(current[i].layout.block);
+        if (extent != state.extent)
+            continue;
+        for (const QRect &r : region) {
+            const QRect pixels = damage::wholeBlocks(r, z) & shown & extent;
+            if (!pixels.isEmpty())
+                state.leader->TakeForFollower(current[i].layout, pixels.translated(-extent.topLeft()));
+        }
+    }
     for (const QRect &r : ToTake(region)) {
         const QRect pixels = damage::wholeBlocks(r, z) & shown;
         if (pixels.isEmpty())
             continue;
         for (int i = 0; i < current.size(); ++i) {
             LayerState &state = layers[size_t(i)];
-            if (state.copy.area().isNull())
+            if (state.leader || state.copy.area().isNull())
                 continue;
             const QRect extent = extentOf(current[i].layout.block);
             if (extent != state.extent) {

@@ -199,13 +199,49 @@ std::vector<quint32> LayerDamage::HeaderLook() const
             simlink::layerAlpha(b)};
 }
 
+void LayerDamage::DropCopy()
+{
+    if (!copy.area().isNull())
+        ++generation;
+    copy.clear();
+}
+
+bool LayerDamage::Covers(const LayerLayout &layout, const QRect &part) const
+{
+    return copy.holds(layout, part);
+}
+
+void LayerDamage::Follow(CompositeDamage *composite)
+{
+    follower = composite;
+}
+
+void LayerDamage::Tell(const QVector<ChangedSpan> &spans)
+{
+    if (follower && !spans.isEmpty())
+        follower->LeaderChanged(this, spans);
+}
+
+void LayerDamage::TakeForFollower(const LayerLayout &layout, const QRect &part)
+{
+    QVector<ChangedSpan> spans;
+    copy.takeCompared(layout, part, &spans);
+    if (spans.isEmpty())
+        return;
+    const Mapping m = CurrentMapping();
+    if (m.blocks)
+        paintWidget->update(damage::spansRegion(spans, QPoint(0, 0), m.zoom) & paintWidget->rect());
+    else
+        RepaintAll();
+}
+
 void LayerDamage::Repaint(bool whole)
 {
     // Nothing of a hidden view (or one scrolled out of the window) is on the
     // screen: no copy is kept, and the paint that shows it again paints it
     // whole.
     if (!paintWidget->isVisible() || paintWidget->visibleRegion().isEmpty()) {
-        copy.clear();
+        DropCopy();
         RepaintAll();
         return;
     }
@@ -217,14 +253,14 @@ void LayerDamage::Repaint(bool whole)
     lastLook = look;
     lastHeader = header;
     if (layout.block.isNull() || !m.blocks || look.marks || busy.rest()) {
-        copy.clear();
+        DropCopy();
         RepaintAll();
         return;
     }
     // Everything repaints anyway: no search, and no copy until the next
     // change (a palette cycling every frame costs no copy at all).
     if (whole || !sameLook) {
-        copy.clear();
+        DropCopy();
         busy.counted(1, 1);
         RepaintAll();
         return;
@@ -235,12 +271,14 @@ void LayerDamage::Repaint(bool whole)
     if (!copy.update(layout, area, &spans)) {
         // A new copy (another part shown, the origin moved): all of it
         // counts as changed, and a window scrolling every frame rests too.
+        ++generation;
         busy.counted(1, 1);
         RepaintFresh(paintWidget->rect());
         return;
     }
     busy.counted(damage::spanPixels(spans), qint64(area.width()) * area.height());
     RepaintFresh(damage::spansRegion(spans, QPoint(0, 0), m.zoom));
+    Tell(spans);
 }
 
 void LayerDamage::Painting(const QRegion &region)
@@ -250,9 +288,18 @@ void LayerDamage::Painting(const QRegion &region)
     const Mapping m = CurrentMapping();
     const LayerLayout layout = view->Layout();
     if (!m.blocks || layout.block.isNull()) {
-        copy.clear();
+        DropCopy();
         return;
     }
-    for (const QRect &r : ToTake(region))
-        copy.take(layout, damage::wholeBlocks(r, m.zoom) & m.content);
+    // While the composite follows the copy, what this paint finds changed
+    // is news to the composite too.
+    QVector<ChangedSpan> spans;
+    for (const QRect &r : ToTake(region)) {
+        const QRect part = damage::wholeBlocks(r, m.zoom) & m.content;
+        if (follower)
+            copy.takeCompared(layout, part, &spans);
+        else
+            copy.take(layout, part);
+    }
+    Tell(spans);
 }

@@ -4,6 +4,7 @@
 #include "paint/paintsource.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QVector>
@@ -11,7 +12,9 @@
 #include <vector>
 
 class ViewWidget;
+class ViewComposite;
 class PaintWidget;
+class CompositeDamage;
 
 // Repainting only what changed. After a content change a view compares the
 // layer rows it shows with a copy of them and repaints the changed pixels
@@ -93,6 +96,13 @@ protected:
 
 // The layer and virtual-layer views: one copy of the layer pixels they show,
 // plus a margin for small scrolls, bounded by the size they hold.
+//
+// The composite may follow a layer view's copy instead of keeping its own of
+// the same layer pixels (the layer is then read once per change, not twice).
+// The copy then stands for what both show: each change the comparison or a
+// paint of either view finds in it is repainted in both, and whenever the
+// copy is dropped or made anew its generation changes, which tells the
+// composite to repaint the layer and look again.
 class LayerDamage : public ViewDamage
 {
 public:
@@ -100,6 +110,16 @@ public:
 
     void Repaint(bool whole) override;
     const FrameCopy &Copy() const { return copy; }
+
+    // Whether the copy holds part (layer pixels) of layout, unbroken since
+    // generation Generation().
+    bool Covers(const LayerLayout &layout, const QRect &part) const;
+    quint64 Generation() const { return generation; }
+    // The composite following the copy from now on (null: none).
+    void Follow(CompositeDamage *composite);
+    // A paint of the follower shows part anew: the copy takes it, and this
+    // view repaints what differed.
+    void TakeForFollower(const LayerLayout &layout, const QRect &part);
 
 protected:
     void Painting(const QRegion &region) override;
@@ -117,8 +137,13 @@ private:
     Mapping CurrentMapping() const;
     // The transparency fields of the layer's header.
     std::vector<quint32> HeaderLook() const;
+    void DropCopy();
+    // Tells the follower of spans it has not shown yet.
+    void Tell(const QVector<ChangedSpan> &spans);
 
     FrameCopy copy;
+    quint64 generation = 0;
+    QPointer<CompositeDamage> follower;
     std::vector<quint32> lastHeader;
     Busy busy;
 };
@@ -130,9 +155,11 @@ private:
 class CompositeDamage : public ViewDamage
 {
 public:
-    explicit CompositeDamage(ViewWidget *view);
+    explicit CompositeDamage(ViewComposite *view);
 
     void Repaint(bool whole) override;
+    // The copy of leader, which this composite follows, changed in spans.
+    void LeaderChanged(const LayerDamage *leader, const QVector<ChangedSpan> &spans);
 
 protected:
     void Painting(const QRegion &region) override;
@@ -146,11 +173,18 @@ private:
         QVector<QRgb> palette;
         FrameCopy copy;
         Busy busy;
+        // The layer view whose copy stands for this one while it holds the
+        // shown part, and the generation of that copy when followed.
+        QPointer<LayerDamage> leader;
+        quint64 leaderGeneration = 0;
     };
+    // The layer view's copy to follow for layer, or null.
+    LayerDamage *LeaderFor(const CompositeLayer &layer) const;
     // Display pixels the paint shows.
     QRect Shown() const;
     void ClearCopies();
 
+    ViewComposite *composite;
     std::vector<LayerState> layers;
     quint32 lastBackground = 0;
 };

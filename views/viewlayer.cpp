@@ -22,7 +22,8 @@ ViewLayer::ViewLayer(QWidget *parent, const LayerInfo &info)
     record = simlink::attachLayer(sharedMemory, desc.index);
     indexed = simlink::isIndexedCount(simlink::NumColors(record));
     paintWidget = new PaintLayer(this, this);
-    damage = new LayerDamage(this);
+    layerDamage = new LayerDamage(this);
+    damage = layerDamage;
     BuildToolbar();
     UpdateInfo();
 

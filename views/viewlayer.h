@@ -7,6 +7,7 @@
 
 class QSharedMemory;
 class ViewVirtLayer;
+class LayerDamage;
 
 // One layer's visible window (one display in multi-display mode), on the
 // layer's own attached block. Its palette panel listens to PaletteChanged
@@ -52,6 +53,8 @@ public:
     // from the block only when its palette counter, the alpha-mode byte or
     // the block changed since the last read; otherwise the kept copy.
     QVector<quint32> GetPalette();
+    // What finds this view's changed pixels; the composite follows its copy.
+    LayerDamage *GetLayerDamage() const { return layerDamage; }
     // Palette entry `index` read from the block now, whatever the counter
     // says: texts and copies show what the palette holds at that moment,
     // while painting keeps to the counter rule above.
@@ -87,6 +90,7 @@ private:
     qint32 paletteCounterRead = 0;
     quint8 paletteAlphaMode = 255;
     ViewVirtLayer *virtView = nullptr;
+    LayerDamage *layerDamage = nullptr;
 
 protected:
     bool ReferenceFits(const QImage &image) override;

@@ -213,12 +213,17 @@ class TestDamageRepaint : public QObject
             b->setXPos(int(rng.bounded(-30, 150)));
             b->setYPos(int(rng.bounded(-30, 110)));
             break;
-        case 7: { // a pixel changed and changed back while a paint showed it
+        case 7: { // a pixel changed while a paint of one view showed it, perhaps changed back
             const int x = int(rng.bounded(w)), y = int(rng.bounded(h));
             const quint32 was = indexed ? b->pixels()[y * w + x] : b->uint32At(4096 + 4 * (qint64(y) * w + x));
             pixel(x, y);
-            f.window->LayerViews().at(n)->GetPaintWidget()->update();
+            ViewWidget *painted = f.window->LayerViews().at(n);
+            if (rng.bounded(2) && f.window->CompositeView())
+                painted = f.window->CompositeView();
+            painted->GetPaintWidget()->update();
             QCoreApplication::processEvents();
+            if (rng.bounded(2) == 0)
+                break;
             if (indexed)
                 b->setPixel8(x, y, quint8(was));
             else
@@ -328,6 +333,50 @@ private Q_SLOTS:
             if (QTest::currentTestFailed())
                 return;
         }
+    }
+
+    // The composite follows the layer view's copy of a layer: a pixel the
+    // simulation changed without telling, shown first by a paint of one of
+    // the two views (say, an expose), still reaches the other one, also when
+    // it is changed back before the next change is told.
+    void aPaintOfOneViewReachesTheOther_data()
+    {
+        QTest::addColumn<bool>("composite");
+        QTest::addColumn<bool>("changedBack");
+        QTest::newRow("layer view paints") << false << false;
+        QTest::newRow("layer view paints, changed back") << false << true;
+        QTest::newRow("composite paints") << true << false;
+        QTest::newRow("composite paints, changed back") << true << true;
+    }
+
+    void aPaintOfOneViewReachesTheOther()
+    {
+        QFETCH(bool, composite);
+        QFETCH(bool, changedBack);
+        QVERIFY(f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)));
+        sim::PublishedBlock *b = layer(0);
+        b->fill32(0xFF204060u);
+        QVERIFY(f.openWindow() && f.waitForViews(1, WindowFixture::WithComposite));
+        fixture::quiet(*f.window);
+        f.window->resize(900, 600);
+        // Past the first looks, which count as whole changes, and the rest
+        // they start: the views keep copies again.
+        for (int i = 0; i < 40; ++i) {
+            b->setPixel32(1, 1, 0xFF000000u | quint32(i));
+            b->bumpContent();
+            tick();
+        }
+        b->setPixel32(5, 5, 0xFFFF0000u);
+        ViewWidget *painted = composite ? static_cast<ViewWidget *>(f.window->CompositeView())
+                                        : f.window->LayerViews().first();
+        painted->GetPaintWidget()->update();
+        QCoreApplication::processEvents();
+        if (changedBack)
+            b->setPixel32(5, 5, 0xFF204060u);
+        b->setPixel32(40, 30, 0xFF00FF00u);
+        b->bumpContent();
+        tick();
+        compareWithFullRepaint(0);
     }
 };
 
