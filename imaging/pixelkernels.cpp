@@ -481,7 +481,48 @@ qint64 scanBackward(const uchar *a, const uchar *b, qint64 from, qint64 n)
     return from;
 }
 
+#if defined(NOXEL_AVX2)
+// 32 pixels a step; *i is left at the pixels not tested yet.
+NOXEL_TARGET_AVX2 bool opaqueAvx2(const quint32 *px, qint64 *index, qint64 n)
+{
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+    qint64 i = *index;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i *v = reinterpret_cast<const __m256i *>(px + i);
+        const __m256i all = _mm256_and_si256(_mm256_and_si256(_mm256_loadu_si256(v), _mm256_loadu_si256(v + 1)),
+                                             _mm256_and_si256(_mm256_loadu_si256(v + 2), _mm256_loadu_si256(v + 3)));
+        if (!_mm256_testc_si256(all, alpha)) {
+            *index = i;
+            return false;
+        }
+    }
+    *index = i;
+    return true;
+}
+#endif
+
 } // namespace
+
+bool allOpaque(const quint32 *px, qint64 n)
+{
+    qint64 i = 0;
+#if defined(NOXEL_AVX2)
+    if (kernelSet() == KernelSet::Avx2 && !opaqueAvx2(px, &i, n))
+        return false;
+#endif
+    // Four words at a time in plain code: one AND chain per word keeps the
+    // loads independent.
+    quint32 a = 0xFFFFFFFFu, b = a, c = a, d = a;
+    for (; i + 4 <= n; i += 4) {
+        a &= px[i];
+        b &= px[i + 1];
+        c &= px[i + 2];
+        d &= px[i + 3];
+    }
+    for (; i < n; ++i)
+        a &= px[i];
+    return (a & b & c & d) >= 0xFF000000u;
+}
 
 bool findDifference(const uchar *a, const uchar *b, qint64 n, qint64 *first, qint64 *last)
 {

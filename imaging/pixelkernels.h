@@ -97,6 +97,9 @@ void premultiplyBlendRow(const quint32 *src, quint32 *out, qint64 n);
 // bytes between the two are not compared and an equal run costs one pass.
 bool findDifference(const uchar *a, const uchar *b, qint64 n, qint64 *first, qint64 *last);
 
+// Whether all n ARGB32 pixels have alpha 255.
+bool allOpaque(const quint32 *px, qint64 n);
+
 // Qt's premultiplication and byte multiplication (x * a / 255 per channel,
 // rounded the way Qt rounds). The scalar definition every kernel matches.
 inline quint32 byteMul(quint32 x, quint32 a)

@@ -49,7 +49,11 @@ void composeRect(QPainter &painter, const QRect &c, const MagnifyScene &s, Magni
     const Backdrop backdrop = prepareBackdrop(s, c, cache);
     const QRect area = imageArea(s, c);
     const int width = c.width();
-    const int bandRows = prepareDeviceBand(painter, cache, width, c.height());
+    // Rows go straight into the device's image when it allows; otherwise
+    // through the band.
+    QPoint offset;
+    QImage *direct = directTarget(painter, c, &offset);
+    const int bandRows = direct ? c.height() : prepareDeviceBand(painter, cache, width, c.height());
 
     SourceRow row{img.format(), nullptr, cache.lut.constData()};
     const QPainter::CompositionMode mode = painter.compositionMode();
@@ -63,7 +67,9 @@ void composeRect(QPainter &painter, const QRect &c, const MagnifyScene &s, Magni
         int recentNext = 0;
         for (int r = 0; r < rows; ++r) {
             const int y = y0 + r;
-            quint32 *out = reinterpret_cast<quint32 *>(cache.band.scanLine(r));
+            quint32 *out = direct ? reinterpret_cast<quint32 *>(const_cast<uchar *>(
+                                        direct->constScanLine(y + offset.y()))) + c.left() + offset.x()
+                                  : reinterpret_cast<quint32 *>(cache.band.scanLine(r));
             const bool inImage = y >= area.top() && y <= area.bottom() && !area.isEmpty();
             const qint64 srcRow = inImage ? floorDiv(qint64(y) - s.imagePos.y(), s.scale) : -1;
             const GridRow gridRow = gridRowOf(s, gridOn, y);
@@ -88,7 +94,8 @@ void composeRect(QPainter &painter, const QRect &c, const MagnifyScene &s, Magni
             recentNext = (recentNext + 1) % 4;
             recentCount = qMin(recentCount + 1, 4);
         }
-        painter.drawImage(QPoint(c.left(), y0), cache.band, QRect(0, 0, width, rows));
+        if (!direct)
+            painter.drawImage(QPoint(c.left(), y0), cache.band, QRect(0, 0, width, rows));
     }
     painter.setCompositionMode(mode);
 }
@@ -177,6 +184,30 @@ int prepareDeviceBand(QPainter &painter, MagnifyCache &cache, int width, int hei
     const int rows = bandRowsFor(width, height);
     ensureBand(cache, width, rows, deviceFormat(painter));
     return rows;
+}
+
+QImage *directTarget(QPainter &painter, const QRect &area, QPoint *offset)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || painter.hasClipping())
+        return nullptr;
+    QImage *image = static_cast<QImage *>(device);
+    if ((image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32)
+        || !image->isDetached() || image->devicePixelRatio() != 1.0)
+        return nullptr;
+    const QTransform t = painter.deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx()) || t.dy() != qRound(t.dy()))
+        return nullptr;
+    const QPoint d(qRound(t.dx()), qRound(t.dy()));
+    const QRect target = area.translated(d);
+    if (!image->rect().contains(target))
+        return nullptr;
+    const QRegion clip = engine->systemClip();
+    if (!clip.isEmpty() && (clip.rectCount() != 1 || !clip.boundingRect().contains(target)))
+        return nullptr;
+    *offset = d;
+    return image;
 }
 
 void setUnmagnifiedPath(UnmagnifiedPath path)
@@ -280,14 +311,9 @@ bool backgroundShows(const QRect &exposed, const MagnifyScene &s)
         return false;
     case QImage::Format_ARGB32:
     case QImage::Format_ARGB32_Premultiplied:
-        for (int y = y0; y <= y1; ++y) {
-            const quint32 *px = reinterpret_cast<const quint32 *>(img.constScanLine(y));
-            quint32 all = 0xFFFFFFFFu;
-            for (int x = x0; x <= x1; ++x)
-                all &= px[x];
-            if (all < 0xFF000000u)
+        for (int y = y0; y <= y1; ++y)
+            if (!imaging::allOpaque(reinterpret_cast<const quint32 *>(img.constScanLine(y)) + x0, qint64(x1) - x0 + 1))
                 return true;
-        }
         return false;
     case QImage::Format_Indexed8: {
         // Indices without an entry show as transparent.

@@ -64,6 +64,10 @@ struct MagnifyCache
 // many rows of the height go through it at a time (about 256 KiB of pixels,
 // which stay in the cache between composing and copying them).
 int prepareDeviceBand(QPainter &painter, MagnifyCache &cache, int width, int height);
+// The image the painter draws on, when rows of area can be written into it
+// directly: a 32-bit image of its own, reached by a whole-pixel translation
+// (offset), without a clip other than one rectangle around the target.
+QImage *directTarget(QPainter &painter, const QRect &area, QPoint *offset);
 
 // Draws the exposed rectangle (widget pixels) of the scene with the painter
 // (which paints in widget coordinates). The result is pixel for pixel what

@@ -78,37 +78,6 @@ bool PaintComposite::isVirtual()
     return false;
 }
 
-namespace {
-
-// The image the painter draws on, when rows can be written into it directly:
-// a 32-bit image of its own, reached by a whole-pixel translation (offset),
-// without a clip other than one rectangle around the target.
-QImage *directTarget(QPainter &painter, const QRect &area, QPoint *offset)
-{
-    QPaintEngine *engine = painter.paintEngine();
-    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
-    if (!device || device->devType() != QInternal::Image || painter.hasClipping())
-        return nullptr;
-    QImage *image = static_cast<QImage *>(device);
-    if ((image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32)
-        || !image->isDetached() || image->devicePixelRatio() != 1.0)
-        return nullptr;
-    const QTransform t = painter.deviceTransform();
-    if (t.type() > QTransform::TxTranslate || t.dx() != qRound(t.dx()) || t.dy() != qRound(t.dy()))
-        return nullptr;
-    const QPoint d(qRound(t.dx()), qRound(t.dy()));
-    const QRect target = area.translated(d);
-    if (!image->rect().contains(target))
-        return nullptr;
-    const QRegion clip = engine->systemClip();
-    if (!clip.isEmpty() && (clip.rectCount() != 1 || !clip.boundingRect().contains(target)))
-        return nullptr;
-    *offset = d;
-    return image;
-}
-
-} // namespace
-
 bool PaintComposite::paintComposed(QPainter &painter, const QRect &area, const QRect &part, const MagnifyScene &scene)
 {
     const QList<CompositeLayer> layers = view->compositeLayers();

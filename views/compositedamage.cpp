@@ -117,6 +117,12 @@ void CompositeDamage::Repaint(bool whole)
         LayerState &state = layers[size_t(i)];
         const QRect extent = extentOf(layer.layout.block);
         std::vector<quint32> layerLook = lookOf(layer.layout.block);
+        // Read before the pixels: a change announced meanwhile is looked at
+        // again next time.
+        const int counter = simlink::contentCounter(layer.layout.block);
+        const bool counted = state.counterSeen && counter == state.counter;
+        state.counter = counter;
+        state.counterSeen = true;
         bool moved = false;
         if (state.block != layer.layout.block) {
             all = true;
@@ -158,6 +164,11 @@ void CompositeDamage::Repaint(bool whole)
         // The layer pixels under the shown part (and a margin), each at its
         // display pixel (layer pixel + position).
         const QRect part = (around & extent).translated(-extent.topLeft());
+        // A layer the simulation has not announced a change of since its
+        // last look shows as it did: its copy, if it has one, is what this
+        // view shows of it.
+        if (counted && (state.busy.resting > 0 || (state.copy.holds(layer.layout, part) && state.copy.area() == part)))
+            continue;
         if (state.busy.rest()) {
             state.copy.clear();
             damaged += zoomed(extent & shown, z);

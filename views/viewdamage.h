@@ -177,6 +177,9 @@ private:
         // shown part, and the generation of that copy when followed.
         QPointer<LayerDamage> leader;
         quint64 leaderGeneration = 0;
+        // The layer's content counter at the last look.
+        int counter = 0;
+        bool counterSeen = false;
     };
     // The layer view's copy to follow for layer, or null.
     LayerDamage *LeaderFor(const CompositeLayer &layer) const;

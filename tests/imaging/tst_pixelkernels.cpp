@@ -158,6 +158,31 @@ private Q_SLOTS:
     // premultiplied image may hold) still adds its colour, as the raster
     // engine's blend does: only a source that is 0 as a whole leaves the
     // target alone.
+    // One pixel short of alpha 255 anywhere in the row makes it not opaque,
+    // in every kernel set and past the wide steps.
+    void allOpaqueFindsAnyLowerAlpha()
+    {
+        const KernelSet initial = kernelSet();
+        for (int s = 0; s <= int(bestKernelSet()); ++s) {
+            setKernelSet(KernelSet(s));
+            for (int n = 0; n <= 70; ++n) {
+                std::vector<quint32> row(size_t(n) + 1, 0xFF000000u);
+                for (int i = 0; i < n; ++i)
+                    row[size_t(i + 1)] |= quint32(i * 0x010203);
+                row[0] = 0; // outside the row
+                QVERIFY2(allOpaque(row.data() + 1, n), nameOf(KernelSet(s)));
+                for (int k = 0; k < n; ++k) {
+                    const quint32 was = row[size_t(k + 1)];
+                    row[size_t(k + 1)] = (was & 0x00FFFFFFu) | (k % 2 ? 0xFE000000u : 0x7F000000u);
+                    QVERIFY2(!allOpaque(row.data() + 1, n),
+                             qPrintable(QStringLiteral("%1, %2 pixels, at %3").arg(nameOf(KernelSet(s))).arg(n).arg(k)));
+                    row[size_t(k + 1)] = was;
+                }
+            }
+        }
+        setKernelSet(initial);
+    }
+
     void premultipliedBlendAddsTransparentColour()
     {
         everySet([](int n, int offset, quint32 seed) {
