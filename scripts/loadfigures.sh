@@ -23,6 +23,7 @@ build=${BUILD_DIR:-build}
 tool=$build/noxelview
 sim=$build/sim/noxelsim
 loadsim=$build/bench/load/noxel_loadsim
+floor=$build/bench/load/noxel_timerfloor
 probe=$build/tests/e2e/e2eprobe
 for f in "$tool" "$sim" "$loadsim"; do
   [ -x "$f" ] || { echo "loadfigures: $f is missing (build first: scripts/build.sh)" >&2; exit 1; }
@@ -73,7 +74,7 @@ start() {
   export NOXEL_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/config NOXEL_PAINT_STATS=$dir/paints
   "$@" >"$dir/sim.log" 2>&1 &
   simpid=$!
-  "$tool" >"$dir/tool.log" 2>&1 &
+  "${case_tool:-$tool}" >"$dir/tool.log" 2>&1 &
   toolpid=$!
 }
 
@@ -96,6 +97,7 @@ measure() {
     'BEGIN { printf "%-28s tool CPU %6.2f %% of one core\n", n, 100 * t / hz / (w1 - w0) }'
   # Paints per view: the difference of the counts over the window, and the
   # zoom and grid of the view's latest paint.
+  [ -n "${case_tool:-}" ] && return
   awk -v w="$seconds" 'NR == FNR { before[$1 " " $2] = $3; next }
        NF < 5 { next }
        { k = $1 " " $2; n++; printf "    %-10s view %-3s %6.1f paints/s  zoom %s, grid %s\n", $1, $2,
@@ -253,6 +255,11 @@ overlay_setup() {
     { setup_error="after the menu entries the layer view paints with overlays '$(layer_overlays)', expected $which"; return 1; }
 }
 
+# The floor under the idle cases: a Qt window whose only work is a 15 ms
+# timer (bench/load/timerfloor.cpp), beside the same simulation.
+if [ -x "$floor" ]; then
+  case_tool=$floor run "timer floor (no tool)" "$loadsim" bench/load/idle20.json
+fi
 run "20 idle layers" "$loadsim" bench/load/idle20.json
 # Opaque layers: the alternating transparency tiles show nowhere, so nothing
 # repaints; as a solid colour the tiles do not alternate at all.
