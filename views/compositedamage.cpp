@@ -160,7 +160,10 @@ void CompositeDamage::Repaint(bool whole)
             state.copy.clear();
             continue;
         }
-        state.leader = nullptr;
+        if (state.leader) {
+            state.leader->Follow(nullptr);
+            state.leader = nullptr;
+        }
         // The layer pixels under the shown part (and a margin), each at its
         // display pixel (layer pixel + position).
         const QRect part = (around & extent).translated(-extent.topLeft());
