@@ -383,6 +383,8 @@ NOXEL_TARGET_AVX2 qint64 forwardAvx2(const uchar *a, const uchar *b, qint64 *ind
 {
     qint64 i = *index;
     for (; i + 128 <= n; i += 128) {
+        _mm_prefetch(reinterpret_cast<const char *>(a + i + 1024), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char *>(b + i + 1024), _MM_HINT_T0);
         const __m256i d = _mm256_or_si256(_mm256_or_si256(differenceAvx2(a, b, i), differenceAvx2(a, b, i + 32)),
                         _mm256_or_si256(differenceAvx2(a, b, i + 64), differenceAvx2(a, b, i + 96)));
         if (!_mm256_testz_si256(d, d))
