@@ -258,10 +258,10 @@ void LayerDamage::Repaint(bool whole)
         return;
     }
     // Everything repaints anyway: no search, and no copy until the next
-    // change (a palette cycling every frame costs no copy at all).
+    // change (a palette cycling every frame costs no copy at all). A look
+    // the user changed says nothing of how busy the layer is.
     if (whole || !sameLook) {
         DropCopy();
-        busy.counted(1, 1);
         RepaintAll();
         return;
     }

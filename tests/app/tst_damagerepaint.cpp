@@ -46,6 +46,20 @@ QList<sim::LayerSpec> sceneSpecs()
     return {s0, s1, s2, s3};
 }
 
+// The region of every paint event a widget receives.
+class PaintedRegions : public QObject
+{
+public:
+    QRegion painted;
+    explicit PaintedRegions(QWidget *w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(e)->region();
+        return false;
+    }
+};
+
 // The views a user sees, each with its paint widget.
 QList<ViewWidget *> shownViews(MainWindow &w)
 {
@@ -376,6 +390,35 @@ private Q_SLOTS:
         b->setPixel32(40, 30, 0xFF00FF00u);
         b->bumpContent();
         tick();
+        compareWithFullRepaint(0);
+    }
+
+    // Zooming makes the view repaint whole once; the changes after it are
+    // found again at once, not taken for a busy layer.
+    void changesAfterAZoomRepaintOnlyWhatChanged()
+    {
+        QVERIFY(f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)));
+        sim::PublishedBlock *b = layer(0);
+        b->fill32(0xFF204060u);
+        QVERIFY(f.openWindow() && f.waitForViews(1, WindowFixture::WithComposite));
+        fixture::quiet(*f.window);
+        f.window->resize(900, 600);
+        ViewLayer *view = f.window->LayerViews().first();
+        const auto change = [&](int i) {
+            b->setPixel32(i % 64, 10, 0xFF000000u | quint32(i));
+            b->bumpContent();
+            tick();
+        };
+        for (int i = 0; i < 40; ++i)
+            change(i);
+        view->GetZoomCombo()->setCurrentIndex(2);
+        QCOMPARE(view->GetZoom(), 3);
+        tick();
+        change(50); // the first change at zoom 3 repaints whole, keeping no copy
+        change(51); // the next one makes the copy at zoom 3
+        PaintedRegions paints(view->GetPaintWidget());
+        change(52);
+        QCOMPARE(paints.painted, QRegion(52 % 64 * 3, 10 * 3, 3, 3));
         compareWithFullRepaint(0);
     }
 };
