@@ -120,6 +120,19 @@ class TestDamageRepaint : public QObject
         return true;
     }
 
+    // A 64 x 48 layer of one colour, with its view and the composite.
+    bool startOneLayer()
+    {
+        if (!f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)))
+            return false;
+        layer(0)->fill32(0xFF204060u);
+        if (!f.openWindow() || !f.waitForViews(1, WindowFixture::WithComposite))
+            return false;
+        fixture::quiet(*f.window);
+        f.window->resize(900, 600);
+        return true;
+    }
+
     // One redraw tick, then every repaint it asked for.
     void tick()
     {
@@ -367,12 +380,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, composite);
         QFETCH(bool, changedBack);
-        QVERIFY(f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)));
+        QVERIFY(startOneLayer());
         sim::PublishedBlock *b = layer(0);
-        b->fill32(0xFF204060u);
-        QVERIFY(f.openWindow() && f.waitForViews(1, WindowFixture::WithComposite));
-        fixture::quiet(*f.window);
-        f.window->resize(900, 600);
         // Past the first looks, which count as whole changes, and the rest
         // they start: the views keep copies again.
         for (int i = 0; i < 40; ++i) {
@@ -397,12 +406,8 @@ private Q_SLOTS:
     // found again at once, not taken for a busy layer.
     void changesAfterAZoomRepaintOnlyWhatChanged()
     {
-        QVERIFY(f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)));
+        QVERIFY(startOneLayer());
         sim::PublishedBlock *b = layer(0);
-        b->fill32(0xFF204060u);
-        QVERIFY(f.openWindow() && f.waitForViews(1, WindowFixture::WithComposite));
-        fixture::quiet(*f.window);
-        f.window->resize(900, 600);
         ViewLayer *view = f.window->LayerViews().first();
         const auto change = [&](int i) {
             b->setPixel32(i % 64, 10, 0xFF000000u | quint32(i));
