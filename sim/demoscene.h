@@ -50,6 +50,9 @@ public:
     void stepInput();
 
     QString typedText() const { return typed; }
+    // Layer n's handle, for a program that draws into it beside the scene
+    // (the screenshots); null before publish().
+    noxel_layer *layer(int n) const { return n >= 0 && n < LayerCount ? layers[n] : nullptr; }
 
     static constexpr int Width = 800;
     static constexpr int Height = 480;

@@ -177,12 +177,14 @@ bool SaveMainWindowShots(const QString &out, const QString &tempRoot)
     ok = snapshot::saveSnapshot(reference).status == snapshot::Saved && ok;
     ok = window.Comparison()->Start(reference) && ok;
     window.resize(1500, 1000);
-    if (sim::PublishedBlock *backdropBlock = publisher.layer(0)) {
+    if (noxel_layer *backdrop = scene.layer(0)) {
+        uchar *pixels = static_cast<uchar *>(noxel_layer_pixels(backdrop));
+        const size_t stride = noxel_layer_stride(backdrop);
         for (int y = 300; y < 324; ++y)
             for (int x = 120; x < 180; ++x)
                 if ((x + y) % 3)
-                    backdropBlock->setPixel32(x, y, 0xFF204060u);
-        backdropBlock->bumpContent();
+                    *reinterpret_cast<quint32 *>(pixels + size_t(y) * stride + size_t(x) * 4) = 0xFF204060u;
+        noxel_layer_commit(backdrop);
     }
     Settle(200);
     ok = SaveGrab(&window, out + QStringLiteral("/compare.png")) && ok;
