@@ -66,6 +66,14 @@ QRect wholeBlocks(const QRect &rect, int zoom)
                        down(qint64(rect.bottom()) + 1) - 1);
 }
 
+QRect touchedBlocks(const QRect &rect, int zoom)
+{
+    if (rect.isEmpty() || zoom < 1)
+        return QRect();
+    const auto down = [zoom](qint64 v) { return v >= 0 ? v / zoom : -((-v + zoom - 1) / zoom); };
+    return boundedRect(down(rect.left()), down(rect.top()), down(rect.right()), down(rect.bottom()));
+}
+
 QRect withMargin(const QRect &rect, int margin, const QRect &bounds)
 {
     return rect | (rect.adjusted(-margin, -margin, margin, margin) & bounds);
@@ -265,8 +273,13 @@ void LayerDamage::Repaint(bool whole)
         RepaintAll();
         return;
     }
+    // Only the part the window shows: a view wider or taller than the
+    // window's pane (partly scrolled out of it) compares none of the rest;
+    // when more of it shows, the copy is made anew.
     const QRect bounds(QPoint(0, 0), view->heldImageExtent());
-    const QRect area = damage::withMargin(m.content, (MarginPixels + m.zoom - 1) / m.zoom, bounds);
+    const QRect shown = damage::touchedBlocks(paintWidget->visibleRegion().boundingRect(), m.zoom) & m.content;
+    const QRect area =
+        shown.isEmpty() ? QRect() : damage::withMargin(shown, (MarginPixels + m.zoom - 1) / m.zoom, bounds);
     QVector<ChangedSpan> spans;
     if (!copy.update(layout, area, &spans)) {
         // A new copy (another part shown, the origin moved): all of it

@@ -199,6 +199,8 @@ namespace damage {
 QRegion spansRegion(const QVector<ChangedSpan> &spans, QPoint offset, int zoom);
 // The layer pixels (pixel + offset) * zoom whose whole block lies inside rect.
 QRect wholeBlocks(const QRect &rect, int zoom);
+// The layer pixels (pixel + offset) * zoom whose block meets rect.
+QRect touchedBlocks(const QRect &rect, int zoom);
 // rect grown by margin on every side within bounds, never smaller than rect.
 QRect withMargin(const QRect &rect, int margin, const QRect &bounds);
 // The pixels the spans cover.

@@ -15,6 +15,7 @@
 #include "simlink/connection.h"
 #include "views/scrollareas.h"
 #include "views/viewcomposite.h"
+#include "views/viewdamage.h"
 #include "views/viewlayer.h"
 #include "views/viewvirtlayer.h"
 #include "windowfixture.h"
@@ -22,6 +23,7 @@
 #include <QBackingStore>
 #include <QComboBox>
 #include <QRandomGenerator>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -120,10 +122,10 @@ class TestDamageRepaint : public QObject
         return true;
     }
 
-    // A 64 x 48 layer of one colour, with its view and the composite.
-    bool startOneLayer()
+    // One layer of one colour, with its view and the composite.
+    bool startOneLayer(QSize size = QSize(64, 48))
     {
-        if (!f.publish({sim::LayerSpec::of(64, 48)}, QSize(64, 48)))
+        if (!f.publish({sim::LayerSpec::of(size.width(), size.height())}, size))
             return false;
         layer(0)->fill32(0xFF204060u);
         if (!f.openWindow() || !f.waitForViews(1, WindowFixture::WithComposite))
@@ -424,6 +426,35 @@ private Q_SLOTS:
         PaintedRegions paints(view->GetPaintWidget());
         change(52);
         QCOMPARE(paints.painted, QRegion(52 % 64 * 3, 10 * 3, 3, 3));
+        compareWithFullRepaint(0);
+    }
+
+    // A view wider than the window's pane compares only what the pane
+    // shows of it; scrolled into the pane, the rest is followed as well.
+    void aViewPartlyOutOfTheWindowComparesWhatShows()
+    {
+        QVERIFY(startOneLayer(QSize(1600, 120)));
+        sim::PublishedBlock *b = layer(0);
+        const auto change = [&](int x, quint32 colour) {
+            b->setPixel32(x, 60, colour);
+            b->bumpContent();
+            tick();
+        };
+        for (int i = 0; i < 40; ++i)
+            change(1, 0xFF000000u | quint32(i));
+        ViewLayer *view = f.window->LayerViews().first();
+        QScrollArea *pane = nullptr;
+        for (QWidget *w = view->parentWidget(); w && !pane; w = w->parentWidget())
+            pane = qobject_cast<QScrollArea *>(w);
+        QVERIFY(pane);
+        const int shownWidth = view->GetPaintWidget()->visibleRegion().boundingRect().width();
+        QVERIFY(shownWidth < view->GetVisibleSize().width());
+        QVERIFY(view->GetLayerDamage()->Copy().area().width() <= shownWidth + 16);
+        pane->horizontalScrollBar()->setValue(pane->horizontalScrollBar()->maximum());
+        tick();
+        const QRect nowShown = view->GetPaintWidget()->visibleRegion().boundingRect();
+        change(nowShown.right() - 2, 0xFFFF0000u);
+        change(nowShown.right() - 3, 0xFF00FF00u);
         compareWithFullRepaint(0);
     }
 };
