@@ -59,7 +59,7 @@ CompositeDamage::CompositeDamage(ViewComposite *view)
 LayerDamage *CompositeDamage::LeaderFor(const CompositeLayer &layer) const
 {
     for (ViewLayer *v : composite->LayerViews())
-        if (v->Layout().block == layer.layout.block)
+        if (v->GetRecord() == layer.layout.block) // the block its layout addresses
             return v->GetLayerDamage();
     return nullptr;
 }
